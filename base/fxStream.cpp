@@ -1,0 +1,63 @@
+#include "base/fxStream.h"
+
+#include <cstring>
+
+bool fxWriteInt32(FILE* f, int32_t v)
+{
+    uint32_t u = static_cast<uint32_t>(v);
+    unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
+                          static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
+    return f && std::fwrite(b, 1, 4, f) == 4;
+}
+
+bool fxReadInt32(FILE* f, int32_t* v)
+{
+    unsigned char b[4];
+    if (!f || std::fread(b, 1, 4, f) != 4)
+        return false;
+    uint32_t u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                 static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+    *v = static_cast<int32_t>(u);
+    return true;
+}
+
+bool fxWriteFloat(FILE* f, float v)
+{
+    int32_t i;
+    std::memcpy(&i, &v, 4);
+    return fxWriteInt32(f, i);
+}
+
+bool fxReadFloat(FILE* f, float* v)
+{
+    int32_t i;
+    if (!fxReadInt32(f, &i))
+        return false;
+    std::memcpy(v, &i, 4);
+    return true;
+}
+
+bool fxSkipBytes(FILE* f, long n)
+{
+    char scratch[512];
+    while (n > 0) {
+        size_t want = n < static_cast<long>(sizeof scratch) ? static_cast<size_t>(n) : sizeof scratch;
+        size_t got = std::fread(scratch, 1, want, f);
+        if (got == 0)
+            return false;
+        n -= static_cast<long>(got);
+    }
+    return true;
+}
+
+long fxRemainingBytes(FILE* f)
+{
+    if (!f)
+        return -1;
+    long pos = std::ftell(f);
+    if (pos < 0 || std::fseek(f, 0, SEEK_END) != 0)
+        return -1;
+    long end = std::ftell(f);
+    std::fseek(f, pos, SEEK_SET);
+    return end < pos ? 0 : end - pos;
+}

@@ -1,0 +1,32 @@
+// The operating-system services the foundation needs, one implementation per
+// target (platform/posix, platform/win32). Nothing here names an OS type:
+// callers see plain integers and character buffers.
+#pragma once
+
+#include <cstdint>
+
+// Id of the calling thread, as the system's tools show it.
+uint32_t fxSysThreadId();
+
+// Current directory into buf (size bytes with terminator); false when it does
+// not fit or cannot be read, buf then empty.
+bool fxSysGetCurrentDir(char* buf, int size);
+bool fxSysSetCurrentDir(const char* path);
+
+// The system fonts folder without ending, or false (buf empty) when none.
+bool fxSysGetFontsDir(char* buf, int size);
+
+// True when a file or folder of that name exists.
+bool fxSysPathExists(const char* path);
+
+// True where file names compare without regard to case.
+bool fxSysPathsIgnoreCase();
+
+// An error message box with no owner; returns the box's result. Where the
+// platform has no box the text goes to stderr and the result is 1 (OK).
+int fxSysErrorBox(const char* text, const char* title);
+
+// Priority of the process and of one thread (by its id): 0 normal, above 0 the
+// highest the platform grants, below 0 the lowest. Refusals are silent.
+void fxSysSetProcessPriority(int p);
+void fxSysSetThreadPriority(uint32_t threadId, int p);

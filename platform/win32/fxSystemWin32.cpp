@@ -1,0 +1,95 @@
+// Win32 services of the foundation.
+#include "platform/fxSystem.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void localCopy(char* buf, int size, const char* s)
+{
+    if (!buf || size <= 0)
+        return;
+    std::snprintf(buf, static_cast<size_t>(size), "%s", s ? s : "");
+}
+
+} // namespace
+
+uint32_t fxSysThreadId()
+{
+    return static_cast<uint32_t>(GetCurrentThreadId());
+}
+
+bool fxSysGetCurrentDir(char* buf, int size)
+{
+    if (!buf || size <= 0)
+        return false;
+    DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(size), buf);
+    if (n == 0 || n >= static_cast<DWORD>(size)) {
+        buf[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+bool fxSysSetCurrentDir(const char* path)
+{
+    return path && path[0] && SetCurrentDirectoryA(path) != 0;
+}
+
+bool fxSysGetFontsDir(char* buf, int size)
+{
+    char path[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_FONTS, nullptr, 0, path) != S_OK ||
+        static_cast<int>(std::strlen(path)) >= size) {
+        localCopy(buf, size, "");
+        return false;
+    }
+    localCopy(buf, size, path);
+    return true;
+}
+
+bool fxSysPathExists(const char* path)
+{
+    return path && path[0] && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool fxSysPathsIgnoreCase()
+{
+    return true;
+}
+
+int fxSysErrorBox(const char* text, const char* title)
+{
+    return MessageBoxA(nullptr, text ? text : "", title ? title : "Error", MB_OK | MB_ICONERROR);
+}
+
+void fxSysSetProcessPriority(int p)
+{
+    DWORD cls = NORMAL_PRIORITY_CLASS;
+    if (p > 0)
+        cls = REALTIME_PRIORITY_CLASS;
+    else if (p < 0)
+        cls = BELOW_NORMAL_PRIORITY_CLASS;
+    SetPriorityClass(GetCurrentProcess(), cls);
+}
+
+void fxSysSetThreadPriority(uint32_t threadId, int p)
+{
+    if (threadId == 0)
+        return;
+    HANDLE h = OpenThread(THREAD_SET_INFORMATION, FALSE, threadId);
+    if (!h)
+        return;
+    int prio = THREAD_PRIORITY_NORMAL;
+    if (p > 0)
+        prio = THREAD_PRIORITY_TIME_CRITICAL;
+    else if (p < 0)
+        prio = THREAD_PRIORITY_LOWEST;
+    SetThreadPriority(h, prio);
+    CloseHandle(h);
+}
