@@ -1,0 +1,40 @@
+# Shared set-up of scripts/show and scripts/check: installs what is missing
+# from Debian's packages, then configures and builds into build/.
+# Sourced, not run.
+
+LW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+LW_JOBS=${LW_JOBS:-$(nproc 2>/dev/null || echo 2)}
+
+# Debian packages the build and the tests need.
+LW_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev
+             g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
+
+lw_say() { printf '==> %s\n' "$*"; }
+
+lw_install_missing() {
+    local missing=() p
+    for p in "${LW_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        lw_say "all build packages are installed"
+        return 0
+    fi
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    lw_say "installing from Debian's packages: ${missing[*]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# lw_build DIR [cmake options...]: configures once, then rebuilds what changed.
+lw_build() {
+    local dir=$1
+    shift
+    if [ ! -f "$LW_ROOT/$dir/CMakeCache.txt" ]; then
+        lw_say "configuring $dir"
+        cmake -S "$LW_ROOT" -B "$LW_ROOT/$dir" -G Ninja "$@"
+    fi
+    lw_say "building $dir"
+    cmake --build "$LW_ROOT/$dir" -j "$LW_JOBS"
+}
