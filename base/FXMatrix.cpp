@@ -9,6 +9,19 @@ namespace {
 // 3.1415 / 180, the engine's degree factor.
 const float kDegToRad = 0.017452778f;
 
+// Identity but for the plane of axes a and b: cosine at (a,a) and (b,b),
+// +sine at (a,b), -sine at (b,a).
+void localSetRotate(FXMatrix* m, float degrees, int a, int b)
+{
+    float t = degrees * kDegToRad;
+    float s = std::sin(t), c = std::cos(t);
+    m->SetIdentity();
+    m->M(a, a) = c;
+    m->M(b, b) = c;
+    m->M(a, b) = s;
+    m->M(b, a) = -s;
+}
+
 } // namespace
 
 void FXMatrix::Clear(float v)
@@ -99,35 +112,17 @@ void FXMatrix::SetScaleF(float x, float y, float z)
 
 void FXMatrix::SetRotateX(float degrees)
 {
-    float t = degrees * kDegToRad;
-    float s = std::sin(t), c = std::cos(t);
-    SetIdentity();
-    M(1, 1) = c;
-    M(2, 2) = c;
-    M(1, 2) = s;
-    M(2, 1) = -s;
+    localSetRotate(this, degrees, 1, 2);
 }
 
 void FXMatrix::SetRotateY(float degrees)
 {
-    float t = degrees * kDegToRad;
-    float s = std::sin(t), c = std::cos(t);
-    SetIdentity();
-    M(0, 0) = c;
-    M(2, 2) = c;
-    M(0, 2) = s;
-    M(2, 0) = -s;
+    localSetRotate(this, degrees, 0, 2);
 }
 
 void FXMatrix::SetRotateZ(float degrees)
 {
-    float t = degrees * kDegToRad;
-    float s = std::sin(t), c = std::cos(t);
-    SetIdentity();
-    M(0, 0) = c;
-    M(1, 1) = c;
-    M(1, 0) = s;
-    M(0, 1) = -s;
+    localSetRotate(this, degrees, 1, 0);
 }
 
 bool FXMatrix::Save(FILE* f) const

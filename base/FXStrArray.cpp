@@ -155,21 +155,15 @@ bool FXStrArray::Load(FILE* f)
 {
     RemoveAll();
     int32_t n = 0;
-    if (!fxReadInt32(f, &n))
+    if (!fxReadCount(f, &n, 4))
         return false;
-    if (n <= 0)
+    if (n == 0)
         return true;
-    long left = fxRemainingBytes(f);
-    if (left >= 0 && static_cast<long>(n) > left / 4)
-        return false;
     if (Realloc(n) < n)
         return false;
     for (int i = 0; i < n; ++i) {
         int32_t len = 0;
-        if (!fxReadInt32(f, &len) || len < 0)
-            return false;
-        left = fxRemainingBytes(f);
-        if (left >= 0 && static_cast<long>(len) > left)
+        if (!fxReadCount(f, &len, 1))
             return false;
         char* s = nullptr;
         if (len > 0) {

@@ -25,13 +25,10 @@ bool localLoadSlots(FILE* f, FXArrayT<T>& a, FromBits fromBits)
 {
     a.count = 0;
     int32_t n = 0;
-    if (!fxReadInt32(f, &n))
+    if (!fxReadCount(f, &n, 4))
         return false;
-    if (n <= 0)
+    if (n == 0)
         return true;
-    long left = fxRemainingBytes(f);
-    if (left >= 0 && static_cast<long>(n) > left / 4)
-        return false;
     if (a.Realloc(n) < n)
         return false;
     for (int i = 0; i < n; ++i) {

@@ -61,3 +61,18 @@ long fxRemainingBytes(FILE* f)
     std::fseek(f, pos, SEEK_SET);
     return end < pos ? 0 : end - pos;
 }
+
+bool fxReadCount(FILE* f, int32_t* n, int itemBytes)
+{
+    *n = 0;
+    int32_t v = 0;
+    if (!fxReadInt32(f, &v))
+        return false;
+    if (v <= 0)
+        return true;
+    long left = fxRemainingBytes(f);
+    if (left >= 0 && itemBytes > 0 && static_cast<long>(v) > left / itemBytes)
+        return false;
+    *n = v;
+    return true;
+}

@@ -16,3 +16,8 @@ bool fxSkipBytes(FILE* f, long n);
 // Bytes left between the position and the end of a seekable stream, or -1
 // when the stream cannot tell (a pipe). Loaders bound stored counts by it.
 long fxRemainingBytes(FILE* f);
+
+// Reads a stored item count. False when the stream ends or when the count
+// claims more items of itemBytes each than the stream has left (a corrupt
+// count must not allocate gigabytes). A count below 0 reads as 0.
+bool fxReadCount(FILE* f, int32_t* n, int itemBytes);
