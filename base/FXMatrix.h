@@ -38,6 +38,10 @@ public:
     void SetRotateY(float degrees);
     void SetRotateZ(float degrees);
 
+    // The 64-byte record from a package entry; the identity when fewer than
+    // 64 bytes are left.
+    void LoadC(FXPackage* pkg, FXPackageData* data);
+
     // The 64-byte record: 16 little-endian floats in element order. Load
     // leaves the identity and returns false when the stream is short.
     bool Save(FILE* f) const;

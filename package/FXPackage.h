@@ -1,0 +1,76 @@
+// FXPackage: the package file with every asset of the show, read whole into
+// memory and split into entries addressed by integer id.
+//
+// A package is untrusted input. Load rejects, leaving the package empty as for
+// a bad header, a payload whose four tables have unequal counts, a count that
+// does not fit in the bytes left, or an entry whose slice leaves the data
+// area. Every cursor therefore lies inside the data area, and the cursors'
+// readers never leave their entry.
+#pragma once
+
+#include "base/FXArray.h"
+#include "base/FXStr.h"
+#include "base/FXStrArray.h"
+#include "package/FXNameServer.h"
+
+class FXPackageData;
+
+// Picture type codes of the image library, chosen by file extension.
+enum {
+    kFxTypeNone = -1,
+    kFxTypeBmp = 1056,
+    kFxTypeJpg = 1061,
+    kFxTypePng = 1066,
+    kFxTypeTga = 1069,
+    kFxTypeGif = 1078,
+};
+
+class FXPackage {
+public:
+    FXNameServer names;
+    unsigned char* data; // the data area, null when empty
+    int dataSize;
+    FXArray ids;
+    FXArray offsets; // relative to the data area
+    FXArray sizes;
+    FXArray types;
+    FXArray cursors; // FXPackageData*, one per row, owned
+    FXArray pendingIds;
+    FXStrArray pendingFiles;
+    FXStrArray tmpFiles;
+    FXStr baseDir;
+
+    FXPackage() : data(nullptr), dataSize(0) {}
+    ~FXPackage() { Destroy(); }
+    FXPackage(const FXPackage&) = delete;
+    FXPackage& operator=(const FXPackage&) = delete;
+
+    // Replaces the content by the package in the file; empty when the file
+    // is missing or malformed (see above). True when a package was read.
+    bool Load(const char* path);
+    // The same from bytes in memory (what Load reads from the file).
+    bool LoadFromMemory(const void* bytes, long n);
+    // Empties the tables, data area, cursors and authoring queues; the name
+    // server and base directory stay.
+    void Destroy();
+
+    // The shared cursor of the first entry with this id, rewound; null when
+    // there is none.
+    FXPackageData* GetDataPtr(int id);
+    // The type code of the first entry with this id; -1 when there is none.
+    int GetDataType(int id) const;
+    int GetCount() const { return ids.count; }
+
+    // One new cursor per row over its slice of the data area.
+    void RecompClasses();
+
+    // The payload transposition: an n-by-n square (n = floor(sqrt(size)))
+    // transposed, the rest copied. Its own inverse.
+    static void Transpose(const unsigned char* in, unsigned char* out, long size);
+    // The type code for a file name's extension (any case).
+    static int TypeOfExtension(const char* path);
+
+private:
+    int FindRow(int id) const;
+    void DeleteCursors();
+};

@@ -1,0 +1,174 @@
+#include "package/FXPackageData.h"
+
+#include "base/FXArray.h"
+#include "base/FXFloatArray.h"
+#include "base/FXStr.h"
+#include "base/FXStrArray.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+uint32_t localU32(const unsigned char* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+} // namespace
+
+void FXPackageData::InitData(void* block, int n)
+{
+    start = static_cast<unsigned char*>(block);
+    size = (block && n > 0) ? n : 0;
+    Reseek();
+}
+
+void FXPackageData::Reseek()
+{
+    position = start;
+    remaining = size;
+}
+
+bool FXPackageData::ReadBool()
+{
+    if (!Fits(1))
+        return false;
+    bool v = position[0] == 1;
+    Skip(1);
+    return v;
+}
+
+int FXPackageData::ReadInt()
+{
+    if (!Fits(4))
+        return 0;
+    int v = static_cast<int>(static_cast<int32_t>(localU32(position)));
+    Skip(4);
+    return v;
+}
+
+float FXPackageData::ReadFloat()
+{
+    if (!Fits(4))
+        return 0.0f;
+    uint32_t bits = localU32(position);
+    float v;
+    std::memcpy(&v, &bits, 4);
+    Skip(4);
+    return v;
+}
+
+double FXPackageData::ReadDouble()
+{
+    if (!Fits(8))
+        return 0.0;
+    uint64_t bits = static_cast<uint64_t>(localU32(position)) | static_cast<uint64_t>(localU32(position + 4)) << 32;
+    double v;
+    std::memcpy(&v, &bits, 8);
+    Skip(8);
+    return v;
+}
+
+void FXPackageData::ReadFloat4(float* dst)
+{
+    if (!Fits(16))
+        return;
+    for (int i = 0; i < 4; ++i)
+        dst[i] = ReadFloat();
+}
+
+void* FXPackageData::ReadCopyBlc(void* dst, int n)
+{
+    if (!Fits(n) || !dst)
+        return nullptr;
+    if (n > 0)
+        std::memcpy(dst, position, static_cast<size_t>(n));
+    Skip(n);
+    return dst;
+}
+
+const void* FXPackageData::ReadBlc(int n)
+{
+    if (!Fits(n))
+        return nullptr;
+    const void* p = position;
+    Skip(n);
+    return p;
+}
+
+void FXPackageData::ReadString(FXStr* s)
+{
+    s->Clear();
+    if (!Fits(4))
+        return;
+    int n = ReadInt();
+    if (n <= 0)
+        return;
+    if (n > remaining)
+        n = remaining;
+    int keep = n < FXStr::kMaxLen ? n : FXStr::kMaxLen;
+    std::memcpy(s->str, position, static_cast<size_t>(keep));
+    s->str[keep] = 0;
+    s->len = static_cast<int>(strnlen(s->str, static_cast<size_t>(keep)));
+    Skip(n);
+}
+
+int FXPackageData::ReadCount()
+{
+    int c = ReadInt();
+    if (c <= 0)
+        return 0;
+    return c > remaining / 4 ? remaining / 4 : c;
+}
+
+void FXPackageData::ReadStringArray(FXStrArray* a)
+{
+    a->RemoveAll();
+    if (!Fits(4))
+        return;
+    int c = ReadCount();
+    a->Realloc(c);
+    FXStr s;
+    for (int i = 0; i < c; ++i) {
+        ReadString(&s);
+        a->Push(s.str);
+    }
+}
+
+void FXPackageData::ReadArray(FXArray* a)
+{
+    a->RemoveAll();
+    if (!Fits(4))
+        return;
+    int c = ReadCount();
+    a->Realloc(c);
+    for (int i = 0; i < c; ++i)
+        a->PushInt(ReadInt());
+}
+
+void FXPackageData::ReadFloatArray(FXFloatArray* a)
+{
+    a->RemoveAll();
+    if (!Fits(4))
+        return;
+    int c = ReadCount();
+    a->Realloc(c);
+    for (int i = 0; i < c; ++i)
+        a->Push(ReadFloat());
+}
+
+bool FXPackageData::WriteInt(int v)
+{
+    if (!Fits(4))
+        return false;
+    unsigned char* p = position;
+    uint32_t u = static_cast<uint32_t>(v);
+    p[0] = static_cast<unsigned char>(u);
+    p[1] = static_cast<unsigned char>(u >> 8);
+    p[2] = static_cast<unsigned char>(u >> 16);
+    p[3] = static_cast<unsigned char>(u >> 24);
+    Skip(4);
+    return true;
+}
