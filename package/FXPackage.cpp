@@ -102,19 +102,24 @@ bool FXPackage::Load(const char* path)
     return true;
 }
 
-bool FXPackage::LoadFromMemory(const void* bytes, long n)
+bool FXPackage::LoadFromMemory(const void* bytes, long n, FXStrArray* problems)
 {
     Destroy();
+    auto problem = [problems](const char* text) {
+        if (problems)
+            problems->Push(text);
+        return false;
+    };
     const unsigned char* in = static_cast<const unsigned char*>(bytes);
     if (!in || n < 4 || n > 0x7fffffffL)
-        return false;
+        return problem("too short for a package header");
 
     // Header: the string layout, beginning with "pck01"; "s" among the
     // following characters marks a transposed payload.
     int32_t hlen = static_cast<int32_t>(static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
                                         static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24);
     if (hlen < 5 || hlen > n - 4 || std::memcmp(in + 4, kMagic, 5) != 0)
-        return false;
+        return problem("the header does not begin with \"pck01\"");
     bool transposed = std::memchr(in + 4 + 5, 's', static_cast<size_t>(hlen - 5)) != nullptr;
 
     long p = n - 4 - hlen;
@@ -123,26 +128,44 @@ bool FXPackage::LoadFromMemory(const void* bytes, long n)
     if (transposed && p > 0) {
         restored.reset(static_cast<unsigned char*>(std::malloc(static_cast<size_t>(p))));
         if (!restored)
-            return false;
+            return problem("out of memory for the payload");
         Transpose(payload, restored.get(), p);
         payload = restored.get();
     }
 
     FXPackageData cur;
     cur.InitData(const_cast<unsigned char*>(payload), static_cast<int>(p));
-    if (!localReadTable(&cur, &ids) || !localReadTable(&cur, &offsets) || !localReadTable(&cur, &sizes) ||
-        !localReadTable(&cur, &types) || offsets.count != ids.count || sizes.count != ids.count ||
-        types.count != ids.count) {
+    FXArray* tables[] = {&ids, &offsets, &sizes, &types};
+    const char* tableNames[] = {"ids", "offsets", "sizes", "types"};
+    for (int t = 0; t < 4; ++t)
+        if (!localReadTable(&cur, tables[t])) {
+            FXStr text;
+            text.Format("the %s table's count does not fit in the payload", tableNames[t]);
+            Destroy();
+            return problem(text.str);
+        }
+    if (offsets.count != ids.count || sizes.count != ids.count || types.count != ids.count) {
+        FXStr text;
+        text.Format("the tables have unequal counts (%d ids, %d offsets, %d sizes, %d types)", ids.count,
+                    offsets.count, sizes.count, types.count);
         Destroy();
-        return false;
+        return problem(text.str);
     }
     int area = cur.remaining;
+    bool inside = true;
     for (int i = 0; i < ids.count; ++i) {
         int64_t off = offsets.GetInt(i), sz = sizes.GetInt(i);
         if (off < 0 || sz < 0 || off + sz > area) {
-            Destroy();
-            return false;
+            FXStr text;
+            text.Format("entry %d (row %d): bytes %lld..%lld lie outside the data area of %d bytes", ids.GetInt(i),
+                        i, static_cast<long long>(off), static_cast<long long>(off + sz), area);
+            problem(text.str);
+            inside = false;
         }
+    }
+    if (!inside) {
+        Destroy();
+        return false;
     }
 
     int maxId = 0;
@@ -158,7 +181,7 @@ bool FXPackage::LoadFromMemory(const void* bytes, long n)
     data = static_cast<unsigned char*>(std::malloc(area > 0 ? static_cast<size_t>(area) : 1));
     if (!data) {
         Destroy();
-        return false;
+        return problem("out of memory for the data area");
     }
     if (area > 0)
         std::memcpy(data, cur.position, static_cast<size_t>(area));

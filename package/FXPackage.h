@@ -48,8 +48,10 @@ public:
     // Replaces the content by the package in the file; empty when the file
     // is missing or malformed (see above). True when a package was read.
     bool Load(const char* path);
-    // The same from bytes in memory (what Load reads from the file).
-    bool LoadFromMemory(const void* bytes, long n);
+    // The same from bytes in memory (what Load reads from the file). When
+    // problems is given, every reason for rejecting is added to it, one line
+    // each.
+    bool LoadFromMemory(const void* bytes, long n, FXStrArray* problems = nullptr);
     // Empties the tables, data area, cursors and authoring queues; the name
     // server and base directory stay.
     void Destroy();
@@ -63,6 +65,26 @@ public:
 
     // One new cursor per row over its slice of the data area.
     void RecompClasses();
+
+    // Authoring side (authoring/FXPackageWriter.cpp).
+    void AddDataFile(int id, const char* path);
+    // Gives a non-empty path its id (queueing the file when new) and replaces
+    // the text by the id's decimal text. False for an empty path.
+    bool AddDataFile1(FXStr* path);
+    // The file's size and its type code from the extension; false when it
+    // cannot be read.
+    static bool CheckFile(const char* path, int* size, int* type);
+    // Appends the queued files as new rows and writes the package; bit 0 of
+    // flags transposes the payload. Written to a temporary name and renamed,
+    // so a failed save leaves no partial file; the package is unchanged
+    // when it fails.
+    bool Save(const char* path, int flags);
+    void AddTmpFile(const char* path);
+    void DeleteTmpFiles();
+    bool SaveNames(const char* path) const;
+    bool LoadNames(const char* path);
+    // One "#define FXNAME_<NAME>  <id>" line per name.
+    bool SaveNamesCpp(const char* path) const;
 
     // The payload transposition: an n-by-n square (n = floor(sqrt(size)))
     // transposed, the rest copied. Its own inverse.

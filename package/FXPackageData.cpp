@@ -172,3 +172,14 @@ bool FXPackageData::WriteInt(int v)
     Skip(4);
     return true;
 }
+
+bool FXPackageData::WriteArray(const FXArray* a)
+{
+    int n = a && a->count > 0 ? a->count : 0;
+    if (n > (remaining - 4) / 4 || remaining < 4)
+        return false;
+    WriteInt(n);
+    for (int i = 0; i < n; ++i)
+        WriteInt(a->GetInt(i));
+    return true;
+}

@@ -45,6 +45,8 @@ public:
 
     // Authoring: an int32 at the position when 4 bytes remain.
     bool WriteInt(int v);
+    // Authoring: count and values as ReadArray reads them, when they fit.
+    bool WriteArray(const FXArray* a);
 
 private:
     bool Fits(int n) const { return n >= 0 && n <= remaining; }

@@ -50,3 +50,9 @@ inline FILE* StreamOf(const std::string& bytes)
     std::rewind(f);
     return f;
 }
+
+inline bool fxPathExistsForTest(const std::string& name)
+{
+    std::error_code ec;
+    return std::filesystem::exists(name, ec);
+}
