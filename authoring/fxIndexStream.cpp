@@ -6,7 +6,7 @@ namespace {
 
 int localCodeOf(int index, int prev)
 {
-    if (index == prev + 1)
+    if (static_cast<unsigned>(index) == static_cast<unsigned>(prev) + 1u)
         return 0;
     if (index >= 0 && index <= 0xff)
         return 1;

@@ -61,7 +61,9 @@ bool FXNumPool::GetNextTriple(int* prev, int* out)
         int code = (control >> (2 * k)) & 3;
         bool ok = true;
         if (code == 0) {
-            value[k] = prev[k] + 1;
+            // Wraps rather than overflows after INT_MAX; the result is an
+            // index no table has.
+            value[k] = static_cast<int>(static_cast<unsigned>(prev[k]) + 1u);
         } else if (code == 1) {
             unsigned char b = 0;
             ok = GetNextByte(&b);

@@ -48,6 +48,15 @@ TEST(FXNumPool, IndexStreamDecoding)
     EXPECT_EQ(out[1], 0);
     EXPECT_FALSE(pool.GetNextTriple(p3, out));
     EXPECT_EQ(pool.bytesRead, 5);
+
+    // Continuing after the largest index must not overflow (found by the
+    // fuzzer).
+    Fill(pool, std::string("\x03\xff\xff\xff\x7f" "\x00", 6));
+    int p4[3] = {-1, -1, -1};
+    ASSERT_TRUE(pool.GetNextTriple(p4, out));
+    EXPECT_EQ(out[0], 0x7fffffff);
+    ASSERT_TRUE(pool.GetNextTriple(p4, out));
+    EXPECT_LT(out[0], 0);
 }
 
 TEST(FXNumPool, GettersStayWithinTheUsedBytes)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -183,4 +185,44 @@ TEST(FXPackage, MatrixRecordOrIdentityWhenShort)
     m.Clear(3);
     m.LoadC(&p, nullptr);
     EXPECT_TRUE(m.Compare(&id));
+}
+
+TEST(FXPackage, TruncatedAndBitFlippedPackagesNeverReadOutside)
+{
+    std::string payload = PackagePayload({{1, "first entry", -1}, {2, std::string(40, 'x'), 1066}, {9, "z", -1}});
+    for (int transposed = 0; transposed < 2; ++transposed) {
+        std::string good = transposed ? PackageFile("pck01s", TransposeBytes(payload)) : PackageFile("pck01", payload);
+        auto check = [](const std::string& bytes) {
+            FXPackage p;
+            // Copy into an exact-size heap block so the sanitizers see any
+            // read past it.
+            std::unique_ptr<char[]> exact(new char[bytes.size() + 1]);
+            std::memcpy(exact.get(), bytes.data(), bytes.size());
+            if (!p.LoadFromMemory(exact.get(), static_cast<long>(bytes.size())))
+                return;
+            for (int i = 0; i < p.cursors.count; ++i) {
+                const FXPackageData* c = static_cast<const FXPackageData*>(p.cursors.items[i]);
+                ASSERT_GE(c->start, p.data);
+                ASSERT_LE(c->start + c->size, p.data + p.dataSize);
+            }
+            for (int id : {1, 2, 9, 0, -1}) {
+                FXPackageData* d = p.GetDataPtr(id);
+                if (!d)
+                    continue;
+                FXStr s;
+                d->ReadString(&s);
+                d->Reseek();
+                FXArray a;
+                d->ReadArray(&a);
+            }
+        };
+        for (size_t cut = 0; cut < good.size(); ++cut)
+            check(good.substr(0, cut));
+        for (size_t byte = 0; byte < good.size(); ++byte)
+            for (int bit = 0; bit < 8; ++bit) {
+                std::string bad = good;
+                bad[byte] = static_cast<char>(bad[byte] ^ (1 << bit));
+                check(bad);
+            }
+    }
 }

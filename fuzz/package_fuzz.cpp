@@ -1,0 +1,75 @@
+// libFuzzer target: a package from arbitrary bytes, then every entry walked
+// with every reader and record loader of the package layer.
+#include "base/FXArray.h"
+#include "base/FXFloatArray.h"
+#include "base/FXMatrix.h"
+#include "base/FXStr.h"
+#include "base/FXStrArray.h"
+#include "package/FXNumPool.h"
+#include "package/FXPackage.h"
+#include "package/FXPackageData.h"
+#include "package/FXVectorMap.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+void localWalk(FXPackage* pkg, FXPackageData* d)
+{
+    FXStr s;
+    FXArray a;
+    FXFloatArray fa;
+    FXStrArray sa;
+    float f4[4];
+    unsigned char blc[64];
+    while (d->remaining > 0) {
+        int before = d->remaining;
+        switch (d->ReadInt() & 7) {
+        case 0: d->ReadString(&s); break;
+        case 1: d->ReadArray(&a); break;
+        case 2: d->ReadFloatArray(&fa); break;
+        case 3: d->ReadStringArray(&sa); break;
+        case 4: d->ReadFloat4(f4); break;
+        case 5: d->ReadCopyBlc(blc, d->ReadInt() & 63); break;
+        case 6: d->ReadDouble(); break;
+        default: d->ReadBool(); d->ReadFloat(); break;
+        }
+        if (d->remaining == before)
+            d->ReadBool(); // always make progress
+    }
+
+    d->Reseek();
+    FXMatrix m;
+    m.LoadC(pkg, d);
+
+    d->Reseek();
+    FXVectorMap map;
+    map.LoadC(pkg, d);
+    FXNumPool pool;
+    pool.LoadC(pkg, d);
+    pool.Reseek();
+    int prev[3] = {-1, -1, -1}, idx[3];
+    int vertex = 0;
+    float v[3];
+    while (pool.GetNextTriple(prev, idx)) {
+        if (map.GetUsed(idx[0], idx[1], idx[2]) < 0)
+            map.PushUsed(idx[0], idx[1], idx[2], vertex++);
+        map.GetVecPos(idx[0], v);
+        map.GetVecNorm(idx[1], v);
+        map.GetVecTex(idx[2], v);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FXPackage pkg;
+    if (!pkg.LoadFromMemory(data, static_cast<long>(size)))
+        return 0;
+    for (int i = 0; i < pkg.ids.count; ++i)
+        if (FXPackageData* d = pkg.GetDataPtr(pkg.ids.GetInt(i)))
+            localWalk(&pkg, d);
+    return 0;
+}

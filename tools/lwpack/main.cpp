@@ -1,0 +1,247 @@
+// lwpack: the authoring command line for Lumenwhirl packages.
+#include "base/FXStrArray.h"
+#include "package/FXPackage.h"
+#include "package/FXPackageData.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "usage: lwpack COMMAND ...\n"
+    "\n"
+    "commands:\n"
+    "  pack OUT [--transpose] ID=FILE ...   make a package from files\n"
+    "  list FILE                            one line per entry: id, type, size\n"
+    "  verify FILE                          check that a package is well formed\n"
+    "  extract FILE ID OUT                  write one entry's bytes to OUT\n"
+    "\n"
+    "'lwpack COMMAND --help' describes one command.\n";
+
+const char* const kPackHelp =
+    "usage: lwpack pack OUT [--transpose] ID=FILE ...\n"
+    "Makes the package OUT from the given files, one entry each under the\n"
+    "integer ID. The entry type comes from the file's extension (bmp, jpg,\n"
+    "png, tga, gif for pictures; -1 for anything else). --transpose stores\n"
+    "the payload transposed (header \"pck01s\"). OUT is replaced only when\n"
+    "the whole package was written.\n";
+
+const char* const kListHelp =
+    "usage: lwpack list FILE\n"
+    "Prints one line per entry in row order, id<TAB>type<TAB>size, then\n"
+    "'N entries, B bytes'. Exit status 1 when FILE is not a package.\n";
+
+const char* const kVerifyHelp =
+    "usage: lwpack verify FILE\n"
+    "Exit status 0 when FILE is a well-formed package; otherwise one line\n"
+    "per problem and exit status 1.\n";
+
+const char* const kExtractHelp =
+    "usage: lwpack extract FILE ID OUT\n"
+    "Writes the bytes of entry ID (the first row with that id) to OUT.\n";
+
+bool localWantsHelp(int argc, char** argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return true;
+    return false;
+}
+
+int localUsage(const char* help)
+{
+    std::fputs(help, stderr);
+    return 2;
+}
+
+bool localParseInt(const char* s, int* out)
+{
+    if (!s || !*s)
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    long v = std::strtol(s, &end, 10);
+    if (*end || errno || v < -2147483647L - 1 || v > 2147483647L)
+        return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool localReadFile(const char* path, std::string* out, std::string* why)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path, "rb"), std::fclose);
+    if (!f) {
+        *why = std::strerror(errno);
+        return false;
+    }
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
+        out->append(buf, n);
+    if (std::ferror(f.get())) {
+        *why = "read error";
+        return false;
+    }
+    return true;
+}
+
+// Loads FILE into pkg; on failure prints each problem, naming the file.
+bool localOpen(const char* path, FXPackage* pkg, bool toStdout)
+{
+    std::string bytes, why;
+    if (!localReadFile(path, &bytes, &why)) {
+        std::fprintf(toStdout ? stdout : stderr, "lwpack: %s: cannot read: %s\n", path, why.c_str());
+        return false;
+    }
+    FXStrArray problems;
+    if (pkg->LoadFromMemory(bytes.data(), static_cast<long>(bytes.size()), &problems))
+        return true;
+    for (int i = 0; i < problems.count; ++i)
+        std::fprintf(toStdout ? stdout : stderr, "lwpack: %s: not a valid package: %s\n", path,
+                     problems.Get(i) ? problems.Get(i) : "");
+    if (problems.count == 0)
+        std::fprintf(toStdout ? stdout : stderr, "lwpack: %s: not a valid package\n", path);
+    return false;
+}
+
+int localPack(int argc, char** argv)
+{
+    if (localWantsHelp(argc, argv)) {
+        std::fputs(kPackHelp, stdout);
+        return 0;
+    }
+    if (argc < 1)
+        return localUsage(kPackHelp);
+    const char* out = argv[0];
+    bool transpose = false;
+    FXPackage pkg;
+    std::set<int> seen;
+    int files = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--transpose") == 0) {
+            transpose = true;
+            continue;
+        }
+        const char* eq = std::strchr(argv[i], '=');
+        int id = 0;
+        if (!eq || !localParseInt(std::string(argv[i], static_cast<size_t>(eq - argv[i])).c_str(), &id) || !eq[1]) {
+            std::fprintf(stderr, "lwpack: pack: '%s' is not ID=FILE with an integer ID\n", argv[i]);
+            return 2;
+        }
+        if (!seen.insert(id).second) {
+            std::fprintf(stderr, "lwpack: pack: id %d is given twice\n", id);
+            return 2;
+        }
+        int size = 0, type = 0;
+        if (!FXPackage::CheckFile(eq + 1, &size, &type) || !std::filesystem::is_regular_file(eq + 1)) {
+            std::fprintf(stderr, "lwpack: pack: %s: cannot read the file\n", eq + 1);
+            return 1;
+        }
+        pkg.AddDataFile(id, eq + 1);
+        ++files;
+    }
+    if (!pkg.Save(out, transpose ? 1 : 0)) {
+        std::fprintf(stderr, "lwpack: pack: %s: cannot write the package\n", out);
+        return 1;
+    }
+    std::printf("%s: %d entries, %d bytes%s\n", out, files, pkg.dataSize, transpose ? " (transposed)" : "");
+    return 0;
+}
+
+int localList(int argc, char** argv)
+{
+    if (localWantsHelp(argc, argv)) {
+        std::fputs(kListHelp, stdout);
+        return 0;
+    }
+    if (argc != 1)
+        return localUsage(kListHelp);
+    FXPackage pkg;
+    if (!localOpen(argv[0], &pkg, false))
+        return 1;
+    long long total = 0;
+    for (int i = 0; i < pkg.ids.count; ++i) {
+        std::printf("%d\t%d\t%d\n", pkg.ids.GetInt(i), pkg.types.GetInt(i), pkg.sizes.GetInt(i));
+        total += pkg.sizes.GetInt(i);
+    }
+    std::printf("%d entries, %lld bytes\n", pkg.ids.count, total);
+    return 0;
+}
+
+int localVerify(int argc, char** argv)
+{
+    if (localWantsHelp(argc, argv)) {
+        std::fputs(kVerifyHelp, stdout);
+        return 0;
+    }
+    if (argc != 1)
+        return localUsage(kVerifyHelp);
+    FXPackage pkg;
+    if (!localOpen(argv[0], &pkg, true))
+        return 1;
+    std::printf("%s: well formed, %d entries\n", argv[0], pkg.ids.count);
+    return 0;
+}
+
+int localExtract(int argc, char** argv)
+{
+    if (localWantsHelp(argc, argv)) {
+        std::fputs(kExtractHelp, stdout);
+        return 0;
+    }
+    int id = 0;
+    if (argc != 3 || !localParseInt(argv[1], &id))
+        return localUsage(kExtractHelp);
+    FXPackage pkg;
+    if (!localOpen(argv[0], &pkg, false))
+        return 1;
+    FXPackageData* d = pkg.GetDataPtr(id);
+    if (!d) {
+        std::fprintf(stderr, "lwpack: %s: no entry with id %d\n", argv[0], id);
+        return 1;
+    }
+    std::string tmp = std::string(argv[2]) + ".tmp";
+    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(tmp.c_str(), "wb"), std::fclose);
+    bool ok = f && std::fwrite(d->start, 1, static_cast<size_t>(d->size), f.get()) == static_cast<size_t>(d->size);
+    ok = f && std::fclose(f.release()) == 0 && ok;
+    std::error_code ec;
+    if (ok)
+        std::filesystem::rename(tmp, argv[2], ec);
+    if (!ok || ec) {
+        std::filesystem::remove(tmp, ec);
+        std::fprintf(stderr, "lwpack: %s: cannot write\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string cmd = argv[1];
+    int n = argc - 2;
+    char** rest = argv + 2;
+    if (cmd == "pack")
+        return localPack(n, rest);
+    if (cmd == "list")
+        return localList(n, rest);
+    if (cmd == "verify")
+        return localVerify(n, rest);
+    if (cmd == "extract")
+        return localExtract(n, rest);
+    std::fprintf(stderr, "lwpack: unknown command '%s'\n\n%s", cmd.c_str(), kUsage);
+    return 2;
+}
