@@ -117,6 +117,8 @@ void FXPackageData::ReadString(FXStr* s)
 
 int FXPackageData::ReadCount()
 {
+    if (!Fits(4))
+        return 0;
     int c = ReadInt();
     if (c <= 0)
         return 0;
@@ -126,8 +128,6 @@ int FXPackageData::ReadCount()
 void FXPackageData::ReadStringArray(FXStrArray* a)
 {
     a->RemoveAll();
-    if (!Fits(4))
-        return;
     int c = ReadCount();
     a->Realloc(c);
     FXStr s;
@@ -140,8 +140,6 @@ void FXPackageData::ReadStringArray(FXStrArray* a)
 void FXPackageData::ReadArray(FXArray* a)
 {
     a->RemoveAll();
-    if (!Fits(4))
-        return;
     int c = ReadCount();
     a->Realloc(c);
     for (int i = 0; i < c; ++i)
@@ -151,8 +149,6 @@ void FXPackageData::ReadArray(FXArray* a)
 void FXPackageData::ReadFloatArray(FXFloatArray* a)
 {
     a->RemoveAll();
-    if (!Fits(4))
-        return;
     int c = ReadCount();
     a->Realloc(c);
     for (int i = 0; i < c; ++i)

@@ -55,6 +55,7 @@ private:
         position += n;
         remaining -= n;
     }
-    // The array count, cut to the elements the bytes left can hold.
+    // The array count, cut to the elements the bytes left can hold; 0 when
+    // not even the count fits.
     int ReadCount();
 };

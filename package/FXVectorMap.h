@@ -10,8 +10,11 @@
 #include "base/FXArray.h"
 #include "base/FXFloatArray.h"
 
+#include <cstdio>
+
 class FXPackage;
 class FXPackageData;
+class PMeshSaveClb;
 
 class FXVectorMap {
 public:
@@ -46,4 +49,28 @@ public:
     // candidate when it also uses the normal and the texture coordinate.
     int GetUsed1(int candidate, int norm, int tex) const;
     void ClearUsed();
+
+    // Authoring side (authoring/FXVectorMapWriter.cpp). Vectors are 3 floats
+    // (positions, normals) or 2 (texture coordinates).
+    // The index of a stored vector with exactly equal components whose owner
+    // clb agrees to share (any, without clb); else the vector is appended
+    // with its owner. -1 when it cannot be stored.
+    int PushVecPos(const float* v, PMeshSaveClb* clb, int mesh, int vertex);
+    int PushVecNorm(const float* v, PMeshSaveClb* clb, int mesh, int vertex);
+    int PushVecTex(const float* v, PMeshSaveClb* clb, int mesh, int vertex);
+    int FindVecPos(const float* v, PMeshSaveClb* clb, int mesh, int vertex) const;
+    int FindVecNorm(const float* v, PMeshSaveClb* clb, int mesh, int vertex) const;
+    int FindVecTex(const float* v, PMeshSaveClb* clb, int mesh, int vertex) const;
+    // Overwrite stored vector i; false outside the table.
+    bool SetVecPos(int i, const float* v);
+    bool SetVecNorm(int i, const float* v);
+    bool SetVecTex(int i, const float* v);
+    // A reversible delta transform of each table in place (on the floats'
+    // bit patterns, so undoing it restores every bit): apply, then undo.
+    void ManglePos(bool undo);
+    void MangleNorm(bool undo);
+    void MangleTex(bool undo);
+    // The record in a stdio stream, as LoadC reads it from a package.
+    bool Save(FILE* f) const;
+    bool Load(FILE* f);
 };
