@@ -146,4 +146,19 @@ TEST(FXPackageData, WriteIntStoresInPlace)
     EXPECT_EQ(c.bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
     c.d.Reseek();
     EXPECT_EQ(c.d.ReadInt(), 0x01020304);
+
+    FXArray a;
+    a.PushInt(-1);
+    a.PushInt(300);
+    Cursor room(std::string(12, '\0'));
+    EXPECT_TRUE(room.d.WriteArray(&a));
+    room.d.Reseek();
+    FXArray back;
+    room.d.ReadArray(&back);
+    ASSERT_EQ(back.count, 2);
+    EXPECT_EQ(back.GetInt(0), -1);
+    EXPECT_EQ(back.GetInt(1), 300);
+    Cursor tight(std::string(11, '\0'));
+    EXPECT_FALSE(tight.d.WriteArray(&a));
+    EXPECT_EQ(tight.d.remaining, 11); // nothing written
 }
