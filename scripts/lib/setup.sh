@@ -6,7 +6,7 @@ LW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 LW_JOBS=${LW_JOBS:-$(nproc 2>/dev/null || echo 2)}
 
 # Debian packages the build and the tests need.
-LW_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev clang-14 libclang-rt-14-dev
+LW_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
 
 lw_say() { printf '==> %s\n' "$*"; }
