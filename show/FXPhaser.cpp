@@ -1,0 +1,146 @@
+#include "show/FXPhaser.h"
+
+#include "base/fxStream.h"
+#include "package/FXPackageData.h"
+
+#include <cstring>
+
+namespace {
+
+// x^12 as eleven float multiplications.
+float localPow12(float x)
+{
+    float r = x;
+    for (int i = 0; i < 11; ++i)
+        r *= x;
+    return r;
+}
+
+} // namespace
+
+FXPhaser::FXPhaser()
+    : phase(0), active(true), reverse(false), loop(true), pingPong(false), periodDone(false), periodStart(0),
+      duration(1.0), smooth(false), halfSmooth(false), cubicFirst(false), steepStart(false), nextDuration(0)
+{
+}
+
+void FXPhaser::OnRender(PEnv* env, double t)
+{
+    (void)env;
+    bool ended = !(duration > 0.0);
+    if (active && (ended || t - periodStart >= duration)) {
+        if (cubicFirst) {
+            cubicFirst = false;
+            duration = nextDuration;
+        }
+        if (!reverse) {
+            if (loop) {
+                if (pingPong)
+                    reverse = true;
+            } else {
+                active = false;
+                phase = 1.0f;
+            }
+        } else {
+            if (loop) {
+                if (pingPong)
+                    reverse = false;
+            } else {
+                active = false;
+                phase = 0.0f;
+            }
+        }
+        periodDone = true;
+        float e = static_cast<float>(t - periodStart);
+        if (e > 2.0 * duration || !(duration > 0.0))
+            periodStart = t;
+        else
+            periodStart = periodStart + duration;
+    }
+    if (!active)
+        return;
+    float p = duration > 0.0 ? static_cast<float>((t - periodStart) / duration) : 1.0f;
+    if (!(p >= 0.0f))
+        p = 0.0f;
+    if (p > 1.0f)
+        p = 1.0f;
+    if (smooth) {
+        float p2 = p * p;
+        p = 2.0f * p2 * (1.0f - p) + p2;
+    } else if (halfSmooth) {
+        float p2 = p * p;
+        p = (p + 3.0f * p2 - 2.0f * p2 * p) * 0.5f;
+    } else if (cubicFirst) {
+        p = p * p * p;
+    } else if (steepStart) {
+        const float c = localPow12(0.92f);
+        if (p < c)
+            p = c - localPow12(0.92f - p);
+    }
+    if (reverse)
+        p = 1.0f - p;
+    phase = p;
+}
+
+void FXPhaser::Restart(double t)
+{
+    periodStart = t;
+    phase = 0.0f;
+    active = true;
+    periodDone = false;
+    reverse = false;
+}
+
+float FXPhaser::GetOnOff(float a, float b) const
+{
+    if (phase <= a)
+        return 1.0f;
+    if (phase >= b)
+        return 0.0f;
+    return (b - phase) / (b - a);
+}
+
+void FXPhaser::LoadC(FXPackage* pkg, FXPackageData* data)
+{
+    (void)pkg;
+    if (!data)
+        return;
+    phase = data->ReadFloat();
+    duration = data->ReadDouble();
+    active = data->ReadBool();
+    reverse = data->ReadBool();
+    loop = data->ReadBool();
+    pingPong = data->ReadBool();
+    smooth = data->ReadBool();
+    halfSmooth = data->ReadBool();
+}
+
+bool FXPhaser::Save(FILE* f) const
+{
+    double d = duration;
+    int64_t bits;
+    std::memcpy(&bits, &d, 8);
+    unsigned char flags[6] = {active, reverse, loop, pingPong, smooth, halfSmooth};
+    return fxWriteFloat(f, phase) && fxWriteInt32(f, static_cast<int32_t>(bits & 0xffffffff)) &&
+           fxWriteInt32(f, static_cast<int32_t>(static_cast<uint64_t>(bits) >> 32)) &&
+           std::fwrite(flags, 1, 6, f) == 6;
+}
+
+bool FXPhaser::Load(FILE* f)
+{
+    float p;
+    int32_t lo, hi;
+    unsigned char flags[6];
+    if (!fxReadFloat(f, &p) || !fxReadInt32(f, &lo) || !fxReadInt32(f, &hi) || std::fread(flags, 1, 6, f) != 6)
+        return false;
+    uint64_t bits = static_cast<uint32_t>(lo) | static_cast<uint64_t>(static_cast<uint32_t>(hi)) << 32;
+    phase = p;
+    std::memcpy(&duration, &bits, 8);
+    active = flags[0] == 1;
+    reverse = flags[1] == 1;
+    loop = flags[2] == 1;
+    pingPong = flags[3] == 1;
+    smooth = flags[4] == 1;
+    halfSmooth = flags[5] == 1;
+    return true;
+}
