@@ -51,10 +51,22 @@ bool localReadByte(FILE* f, bool* b)
     return true;
 }
 
+// Rounded to the nearest int, saturating; NaN gives 0.
 int localRound(float v)
 {
-    return static_cast<int>(std::floor(v + 0.5f));
+    if (!(v == v))
+        return 0;
+    float r = std::floor(v + 0.5f);
+    if (r >= 2147483520.0f)
+        return 2147483520;
+    if (r <= -2147483648.0f)
+        return -2147483647 - 1;
+    return static_cast<int>(r);
 }
+
+// Line pieces per curve segment; a stored count is bounded so that a corrupt
+// record cannot ask for billions of points.
+const int kMaxSubSteps = 1024;
 
 } // namespace
 
@@ -255,7 +267,7 @@ void FXBezierGraph::ComputeSplineBezier(int count, int scale)
     // The curve through the keys as a polyline: quadratic end segments,
     // cubic inner ones, handles along next - previous at handleFactor of
     // each chord, every segment cut into subSteps pieces.
-    int pieces = subSteps > 0 ? subSteps : 1;
+    int pieces = subSteps > 0 ? (subSteps < kMaxSubSteps ? subSteps : kMaxSubSteps) : 1;
     float k = static_cast<float>(scale) / static_cast<float>(valueScale);
     auto pt = [&](int i, float* p) {
         p[0] = static_cast<float>(keys.GetInt(i));

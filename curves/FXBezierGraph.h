@@ -60,7 +60,8 @@ public:
     // end keys' values outside them, 0 without keys.
     float ComputePointLinear(float pos, int scale) const;
     // count samples evenly over the axis, along straight lines or the smooth
-    // curve (straight lines with two keys or fewer).
+    // curve (straight lines with two keys or fewer; at most 1024 pieces per
+    // segment whatever subSteps says). Samples saturate at the int range.
     void ComputeSplineLinear(int count, int scale);
     void ComputeSplineBezier(int count, int scale);
     int GetSplineResX() const { return samples.count; }

@@ -1,14 +1,16 @@
 // libFuzzer target: a package from arbitrary bytes, then every entry walked
-// with every reader and record loader of the package layer.
+// with every reader and every record loader that exists so far.
 #include "base/FXArray.h"
 #include "base/FXFloatArray.h"
 #include "base/FXMatrix.h"
 #include "base/FXStr.h"
 #include "base/FXStrArray.h"
+#include "curves/FXBezierGraph.h"
 #include "package/FXNumPool.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
 #include "package/FXVectorMap.h"
+#include "show/FXPhaser.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +44,15 @@ void localWalk(FXPackage* pkg, FXPackageData* d)
     d->Reseek();
     FXMatrix m;
     m.LoadC(pkg, d);
+    d->Reseek();
+    FXBezierGraph graph;
+    graph.LoadC(pkg, d);
+    graph.ComputeSplineBezier(graph.resolution & 255, 1000);
+    graph.GetFromSpline1(graph.resolution);
+    d->Reseek();
+    FXPhaser phaser;
+    phaser.LoadC(pkg, d);
+    phaser.OnRender(nullptr, 100.0);
 
     d->Reseek();
     FXVectorMap map;

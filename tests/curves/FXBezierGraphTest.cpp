@@ -106,6 +106,15 @@ TEST(FXBezierGraph, LinearAndSmoothSampling)
         EXPECT_GE(g.GetFromSpline(i), 0);
         EXPECT_LE(g.GetFromSpline(i), 110);
     }
+
+    // A corrupt record: a huge piece count and values far past the int
+    // range once scaled must neither hang nor overflow.
+    g.subSteps = 0x7fffffff;
+    g.valueScale = 1;
+    g.values.items[mid] = reinterpret_cast<void*>(static_cast<intptr_t>(0x7fffffff));
+    g.ComputeSplineBezier(5, 1000);
+    EXPECT_EQ(g.GetSplineResX(), 5);
+    EXPECT_EQ(g.GetFromSpline(2), 2147483520);
 }
 
 TEST(FXBezierGraph, FileFormRoundTrips)
