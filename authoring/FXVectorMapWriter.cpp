@@ -78,34 +78,6 @@ void localMangle(FXFloatArray* values, int dim, bool undo)
     }
 }
 
-bool localSaveFloats(FILE* f, const FXFloatArray& a)
-{
-    int n = a.count > 0 ? a.count : 0;
-    if (!fxWriteInt32(f, n))
-        return false;
-    for (int i = 0; i < n; ++i)
-        if (!fxWriteFloat(f, a.items[i]))
-            return false;
-    return true;
-}
-
-bool localLoadFloats(FILE* f, FXFloatArray* a)
-{
-    a->DestroyBuf();
-    int32_t n = 0;
-    if (!fxReadCount(f, &n, 4))
-        return false;
-    if (n == 0)
-        return true;
-    if (a->Realloc(n) < n)
-        return false;
-    for (int i = 0; i < n; ++i)
-        if (!fxReadFloat(f, &a->items[i]))
-            return false;
-    a->count = n;
-    return true;
-}
-
 } // namespace
 
 int FXVectorMap::PushVecPos(const float* v, PMeshSaveClb* clb, int mesh, int vertex)
@@ -152,13 +124,13 @@ void FXVectorMap::MangleTex(bool undo) { localMangle(&texCoords, 2, undo); }
 
 bool FXVectorMap::Save(FILE* f) const
 {
-    return localSaveFloats(f, positions) && localSaveFloats(f, normals) && localSaveFloats(f, texCoords);
+    return positions.Save(f) && normals.Save(f) && texCoords.Save(f);
 }
 
 bool FXVectorMap::Load(FILE* f)
 {
     Destroy();
-    bool ok = localLoadFloats(f, &positions) && localLoadFloats(f, &normals) && localLoadFloats(f, &texCoords);
+    bool ok = positions.Load(f) && normals.Load(f) && texCoords.Load(f);
     posCount = positions.count / 3;
     normCount = normals.count / 3;
     texCount = texCoords.count / 2;

@@ -15,33 +15,6 @@ void localSet(FXArray* a, int i, int v)
     a->items[i] = reinterpret_cast<void*>(static_cast<intptr_t>(v));
 }
 
-bool localSaveInts(FILE* f, const FXArray& a)
-{
-    if (!fxWriteInt32(f, a.count))
-        return false;
-    for (int i = 0; i < a.count; ++i)
-        if (!fxWriteInt32(f, a.GetInt(i)))
-            return false;
-    return true;
-}
-
-bool localLoadInts(FILE* f, FXArray* a)
-{
-    a->RemoveAll();
-    int32_t n = 0;
-    if (!fxReadCount(f, &n, 4))
-        return false;
-    if (n > 0 && a->Realloc(n) < n)
-        return false;
-    for (int i = 0; i < n; ++i) {
-        int32_t v;
-        if (!fxReadInt32(f, &v))
-            return false;
-        a->PushInt(v);
-    }
-    return true;
-}
-
 bool localReadByte(FILE* f, bool* b)
 {
     int c = std::fgetc(f);
@@ -94,15 +67,14 @@ void FXBezierGraph::LoadC(FXPackage* pkg, FXPackageData* data)
 bool FXBezierGraph::Save(FILE* f) const
 {
     unsigned char flags[2] = {flagA, flagB};
-    return fxWriteInt32(f, resolution) && fxWriteInt32(f, valueScale) && localSaveInts(f, keys) &&
-           localSaveInts(f, values) && std::fwrite(flags, 1, 2, f) == 2 && fxWriteFloat(f, handleFactor) &&
-           fxWriteInt32(f, subSteps);
+    return fxWriteInt32(f, resolution) && fxWriteInt32(f, valueScale) && keys.Save(f) && values.Save(f) &&
+           std::fwrite(flags, 1, 2, f) == 2 && fxWriteFloat(f, handleFactor) && fxWriteInt32(f, subSteps);
 }
 
 bool FXBezierGraph::Load(FILE* f)
 {
     int32_t r = 0, scale = 0, sub = 0;
-    if (!fxReadInt32(f, &r) || !fxReadInt32(f, &scale) || !localLoadInts(f, &keys) || !localLoadInts(f, &values) ||
+    if (!fxReadInt32(f, &r) || !fxReadInt32(f, &scale) || !keys.Load(f) || !values.Load(f) ||
         !localReadByte(f, &flagA) || !localReadByte(f, &flagB) || !fxReadFloat(f, &handleFactor) ||
         !fxReadInt32(f, &sub))
         return false;
