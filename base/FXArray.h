@@ -18,6 +18,8 @@ public:
     // Grows as Push and counts one more slot without writing it.
     bool PushVoid();
     int Findpos(const void* p) const;
+    // Index of the first slot holding the integer v, or -1.
+    int FindInt(int v) const { return Findpos(reinterpret_cast<void*>(static_cast<intptr_t>(v))); }
     // -1 when absent; otherwise removes the first equal slot.
     int Remove(const void* p);
 

@@ -95,10 +95,7 @@ void FXBezierGraph::Destroy()
 
 int FXBezierGraph::FindFrame(int pos) const
 {
-    for (int i = 0; i < keys.count; ++i)
-        if (keys.GetInt(i) == pos)
-            return i;
-    return -1;
+    return keys.FindInt(pos);
 }
 
 int FXBezierGraph::FindNearest(int pos) const

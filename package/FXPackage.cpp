@@ -231,10 +231,7 @@ void FXPackage::Destroy()
 
 int FXPackage::FindRow(int id) const
 {
-    for (int i = 0; i < ids.count; ++i)
-        if (ids.GetInt(i) == id)
-            return i;
-    return -1;
+    return ids.FindInt(id);
 }
 
 FXPackageData* FXPackage::GetDataPtr(int id)

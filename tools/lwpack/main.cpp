@@ -114,12 +114,6 @@ bool localOpen(const char* path, FXPackage* pkg, bool toStdout)
 
 int localPack(int argc, char** argv)
 {
-    if (localWantsHelp(argc, argv)) {
-        std::fputs(kPackHelp, stdout);
-        return 0;
-    }
-    if (argc < 1)
-        return localUsage(kPackHelp);
     const char* out = argv[0];
     bool transpose = false;
     FXPackage pkg;
@@ -158,12 +152,7 @@ int localPack(int argc, char** argv)
 
 int localList(int argc, char** argv)
 {
-    if (localWantsHelp(argc, argv)) {
-        std::fputs(kListHelp, stdout);
-        return 0;
-    }
-    if (argc != 1)
-        return localUsage(kListHelp);
+    (void)argc;
     FXPackage pkg;
     if (!localOpen(argv[0], &pkg, false))
         return 1;
@@ -178,12 +167,7 @@ int localList(int argc, char** argv)
 
 int localVerify(int argc, char** argv)
 {
-    if (localWantsHelp(argc, argv)) {
-        std::fputs(kVerifyHelp, stdout);
-        return 0;
-    }
-    if (argc != 1)
-        return localUsage(kVerifyHelp);
+    (void)argc;
     FXPackage pkg;
     if (!localOpen(argv[0], &pkg, true))
         return 1;
@@ -193,12 +177,9 @@ int localVerify(int argc, char** argv)
 
 int localExtract(int argc, char** argv)
 {
-    if (localWantsHelp(argc, argv)) {
-        std::fputs(kExtractHelp, stdout);
-        return 0;
-    }
+    (void)argc;
     int id = 0;
-    if (argc != 3 || !localParseInt(argv[1], &id))
+    if (!localParseInt(argv[1], &id))
         return localUsage(kExtractHelp);
     FXPackage pkg;
     if (!localOpen(argv[0], &pkg, false))
@@ -231,17 +212,31 @@ int main(int argc, char** argv)
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
-    const std::string cmd = argv[1];
+    // Each command: its help, the argument counts it takes, its code.
+    static const struct {
+        const char* name;
+        const char* help;
+        int minArgs, maxArgs;
+        int (*run)(int, char**);
+    } commands[] = {
+        {"pack", kPackHelp, 1, 1 << 30, localPack},
+        {"list", kListHelp, 1, 1, localList},
+        {"verify", kVerifyHelp, 1, 1, localVerify},
+        {"extract", kExtractHelp, 3, 3, localExtract},
+    };
     int n = argc - 2;
     char** rest = argv + 2;
-    if (cmd == "pack")
-        return localPack(n, rest);
-    if (cmd == "list")
-        return localList(n, rest);
-    if (cmd == "verify")
-        return localVerify(n, rest);
-    if (cmd == "extract")
-        return localExtract(n, rest);
-    std::fprintf(stderr, "lwpack: unknown command '%s'\n\n%s", cmd.c_str(), kUsage);
+    for (const auto& c : commands) {
+        if (std::strcmp(argv[1], c.name) != 0)
+            continue;
+        if (localWantsHelp(n, rest)) {
+            std::fputs(c.help, stdout);
+            return 0;
+        }
+        if (n < c.minArgs || n > c.maxArgs)
+            return localUsage(c.help);
+        return c.run(n, rest);
+    }
+    std::fprintf(stderr, "lwpack: unknown command '%s'\n\n%s", argv[1], kUsage);
     return 2;
 }
