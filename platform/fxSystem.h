@@ -30,3 +30,9 @@ int fxSysErrorBox(const char* text, const char* title);
 // highest the platform grants, below 0 the lowest. Refusals are silent.
 void fxSysSetProcessPriority(int p);
 void fxSysSetThreadPriority(uint32_t threadId, int p);
+
+// Dynamic libraries by file name ("libIL.so.1", "DevIL"): a handle or null.
+// fxSysFreeLibrary ignores null; fxSysGetProc gives null for a missing name.
+void* fxSysLoadLibrary(const char* name);
+void* fxSysGetProc(void* lib, const char* name);
+void fxSysFreeLibrary(void* lib);

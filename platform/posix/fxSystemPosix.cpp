@@ -1,6 +1,7 @@
 // POSIX services of the foundation.
 #include "platform/fxSystem.h"
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -97,4 +98,20 @@ void fxSysSetThreadPriority(uint32_t threadId, int p)
     if (threadId == 0)
         return;
     setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), localNiceOf(p));
+}
+
+void* fxSysLoadLibrary(const char* name)
+{
+    return name && *name ? dlopen(name, RTLD_NOW | RTLD_LOCAL) : nullptr;
+}
+
+void* fxSysGetProc(void* lib, const char* name)
+{
+    return lib && name ? dlsym(lib, name) : nullptr;
+}
+
+void fxSysFreeLibrary(void* lib)
+{
+    if (lib)
+        dlclose(lib);
 }

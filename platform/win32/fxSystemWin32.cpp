@@ -93,3 +93,21 @@ void fxSysSetThreadPriority(uint32_t threadId, int p)
     SetThreadPriority(h, prio);
     CloseHandle(h);
 }
+
+void* fxSysLoadLibrary(const char* name)
+{
+    return name && *name ? static_cast<void*>(LoadLibraryA(name)) : nullptr;
+}
+
+void* fxSysGetProc(void* lib, const char* name)
+{
+    if (!lib || !name)
+        return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
+}
+
+void fxSysFreeLibrary(void* lib)
+{
+    if (lib)
+        FreeLibrary(static_cast<HMODULE>(lib));
+}

@@ -1,0 +1,55 @@
+// FXMesh: one list of triangles sharing one material. Vertex and index arrays
+// are single raw blocks so a mesh is drawn by walking its indices and copied
+// with one block copy. Invariants: counts never exceed capacities; every
+// index is below the vertex count.
+#pragma once
+
+#include "base/FXStr.h"
+#include "geometry/tagFXVertex.h"
+
+class FXMaterial;
+
+class FXMesh {
+public:
+    bool disabled;
+    int transpMode; // 0 opaque, 1 back then front faces, 2 without then with depth writes
+    int colMode;    // 0 white, no vertex colours; 1 vertex colours drive ambient and diffuse
+    bool flipTexV;
+    FXMesh* secondLayer; // texture unit 1's coordinates and material; not owned
+    FXMaterial* material; // not owned; null draws with the default material
+    FXStr matName;
+    float loaded_u, loaded_v; // texture extents the record's coordinates were made for
+    int vertexCapacity, vertexCount;
+    tagFXVertex* vertices;
+    int indexCapacity, indexCount;
+    int* indices;
+
+    FXMesh();
+    virtual ~FXMesh() { Destroy(); }
+    FXMesh(const FXMesh&) = delete;
+    FXMesh& operator=(const FXMesh&) = delete;
+
+    // Frees the arrays (telling the global environment first); name, flags,
+    // material and extents stay.
+    void Destroy();
+    // Exactly these counts; an array too small is replaced by a new one whose
+    // contents are undefined, a large enough one is kept with its contents.
+    // Never shrinks. False (both counts 0, arrays still consistent with their
+    // capacities) when a count is negative, an array would exceed INT_MAX
+    // bytes, or allocation fails.
+    bool Realloc(int vertexCount, int indexCount);
+    // Header (transpMode, colMode, material, matName, loaded extents), counts
+    // and all vertex and index bytes; disabled, flipTexV and secondLayer stay.
+    void Copy(const FXMesh* src);
+    // The header and counts of Copy, without vertex or index data.
+    void CopyMeshI(const FXMesh* src);
+    // Picture-unit coordinates to texture units of the material's extents;
+    // v mirrored when flipTexV. Nothing without a material or with an extent
+    // not above 0.
+    void ResizeTexCoords1();
+    // Coordinates made for loaded_u/loaded_v rescaled to the material's
+    // extents (a loaded extent of 0 counts as 1); otherwise as ResizeTexCoords1.
+    void ResizeTexCoords();
+    // Texture coordinates of the first min(both vertex counts) vertices.
+    void CopyTexCoords(const FXMesh* src);
+};

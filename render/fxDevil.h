@@ -1,0 +1,61 @@
+// The DevIL image library, bound at run time by library and entry-point name
+// and never linked. While it is not bound every pointer is null, and every
+// decode or save of the engine returns false instead of calling it.
+#pragma once
+
+#if defined(_WIN32)
+#define FX_ILAPI __stdcall
+#else
+#define FX_ILAPI
+#endif
+
+typedef unsigned int ILuint;
+typedef unsigned int ILenum;
+typedef unsigned char ILboolean;
+typedef int ILint;
+typedef unsigned char ILubyte;
+
+// The library's constants the engine uses.
+enum {
+    kIlImageWidth = 0x0DE4,
+    kIlImageHeight = 0x0DE5,
+    kIlRgb = 0x1907,
+    kIlRgba = 0x1908,
+    kIlLuminance = 0x1909,
+    kIlUnsignedByte = 0x1401,
+    kIlFileOverwrite = 0x0620,
+    kIlJpgQuality = 0x0711,
+};
+
+extern void* ilDLL;
+extern void* iluDLL;
+
+extern void(FX_ILAPI* pilInit)();
+extern void(FX_ILAPI* pilShutDown)();
+extern ILboolean(FX_ILAPI* pilEnable)(ILenum mode);
+extern ILboolean(FX_ILAPI* pilDisable)(ILenum mode);
+extern void(FX_ILAPI* pilSetInteger)(ILenum mode, ILint param);
+extern void(FX_ILAPI* pilGenImages)(int n, ILuint* images);
+extern void(FX_ILAPI* pilDeleteImages)(int n, const ILuint* images);
+extern void(FX_ILAPI* pilBindImage)(ILuint image);
+extern ILint(FX_ILAPI* pilGetInteger)(ILenum mode);
+extern ILboolean(FX_ILAPI* pilLoadImage)(const char* fileName);
+extern ILboolean(FX_ILAPI* pilLoadL)(ILenum type, const void* lump, ILuint size);
+extern ILboolean(FX_ILAPI* pilSaveImage)(const char* fileName);
+extern ILuint(FX_ILAPI* pilCloneCurImage)();
+extern ILboolean(FX_ILAPI* pilConvertImage)(ILenum format, ILenum type);
+extern ILuint(FX_ILAPI* pilCopyPixels)(ILuint x, ILuint y, ILuint z, ILuint w, ILuint h, ILuint d, ILenum format,
+                                       ILenum type, void* data);
+extern void(FX_ILAPI* pilSetPixels)(ILint x, ILint y, ILint z, ILuint w, ILuint h, ILuint d, ILenum format,
+                                    ILenum type, void* data);
+extern ILubyte*(FX_ILAPI* pilGetData)();
+extern ILboolean(FX_ILAPI* piluScale)(ILuint w, ILuint h, ILuint d);
+extern void(FX_ILAPI* piluImageParameter)(ILenum name, ILenum param);
+extern ILboolean(FX_ILAPI* pilTexImage)(ILuint w, ILuint h, ILuint d, ILubyte channels, ILenum format, ILenum type,
+                                        void* data);
+
+// Binds and initialises the library; false (and unbound) on any failure.
+bool fxLoadDevil();
+void fxUnloadDevil();
+// True while every entry point is bound.
+bool fxDevilBound();

@@ -1,0 +1,314 @@
+#include "base/FXMatrix.h"
+#include "base/fxTrace.h"
+#include "geometry/FXMesh.h"
+#include "package/FXPackage.h"
+#include "render/FXDesk.h"
+#include "render/FXLight.h"
+#include "render/FXMaterial.h"
+#include "render/fxDevil.h"
+#include "support/GLDevice.h"
+#include "support/PackageBytes.h"
+#include "support/PngWriter.h"
+#include "support/TempFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A counting layer over the per-vertex entry points.
+struct Counts {
+    int begins, ends, colours, normals, texcoords, vertices;
+};
+Counts counts;
+FXGLCalls realCalls;
+
+void FX_GLAPI CountBegin(unsigned) { ++counts.begins; }
+void FX_GLAPI CountEnd() { ++counts.ends; }
+void FX_GLAPI CountColour(const float*) { ++counts.colours; }
+void FX_GLAPI CountNormal(const float*) { ++counts.normals; }
+void FX_GLAPI CountTex(const float*) { ++counts.texcoords; }
+void FX_GLAPI CountVertex(const float*) { ++counts.vertices; }
+
+class CountingLayer {
+public:
+    CountingLayer()
+    {
+        realCalls = fxgl;
+        fxgl = {CountBegin, CountEnd, CountColour, CountNormal, CountTex, CountVertex};
+        Reset();
+    }
+    ~CountingLayer() { fxgl = realCalls; }
+    void Reset() { std::memset(&counts, 0, sizeof counts); }
+};
+
+// One triangle's worth of a mesh: three vertices, indices 0 1 2.
+void MakeTriangle(FXMesh* m)
+{
+    ASSERT_TRUE(m->Realloc(3, 3));
+    std::memset(m->vertices, 0, 3 * sizeof(tagFXVertex));
+    for (int i = 0; i < 3; ++i)
+        m->indices[i] = i;
+}
+
+void ExpectLoaded(const FXMatrix& want)
+{
+    float got[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, got);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(got[i], want.m[i]) << "element " << i;
+}
+
+} // namespace
+
+TEST(FXGL, ExtensionListMatching)
+{
+    EXPECT_TRUE(FXGL::TestExtensionString("GL_EXT_bgra GL_ARB_multitexture", "EXT_bgra"));
+    EXPECT_TRUE(FXGL::TestExtensionString("GL_EXT_bgra GL_ARB_multitexture", "ARB_multitexture"));
+    EXPECT_FALSE(FXGL::TestExtensionString("GL_EXT_bgra_foo", "EXT_bgra"));
+    EXPECT_TRUE(FXGL::TestExtensionString("GL_EXT_bgra_foo GL_EXT_bgra", "EXT_bgra"));
+    EXPECT_FALSE(FXGL::TestExtensionString("GL_EXT_bgra", ""));
+    EXPECT_FALSE(FXGL::TestExtensionString(nullptr, "EXT_bgra"));
+    EXPECT_FALSE(FXGL::TestExtensionString("GL_EXT_bgraXGL_EXT_bgraY", "EXT_bgra"));
+}
+
+TEST(FXGL, WithoutContextEveryOperationDoesNothing)
+{
+    FXGL gl;
+    EXPECT_FALSE(gl.CreateChild(nullptr));
+    FXEglWindow empty(0, 0);
+    EXPECT_FALSE(gl.CreateChild(&empty));
+    FXMesh mesh;
+    MakeTriangle(&mesh);
+    FXMaterial m;
+    FXPixmap p;
+    ASSERT_TRUE(p.Realloc(4, 4));
+    FXMatrix a;
+    a.SetIdentity();
+    FXLight l;
+    gl.RegisterLight(&l);
+    const float c[4] = {1, 0, 0, 1};
+    gl.SetAct(true);
+    gl.ClrParams();
+    gl.SetClrColor(c);
+    gl.Clrscr(true, true, true);
+    gl.UpdateLights();
+    gl.EnableLights(true);
+    gl.EnableLight(true, &l);
+    gl.DisableAllLights();
+    gl.ApplyMaterial(&m);
+    gl.ApplyMaterial2(&m);
+    gl.ApplyMatrix(&a);
+    gl.MultiplyMatrix(&a);
+    gl.EnableCullface(true, true);
+    gl.Enlarge(true);
+    EXPECT_FALSE(gl.FastPrepareTexture(&m, &p));
+    EXPECT_FALSE(gl.PrepareTexture(&m));
+    gl.RenderMesh(&mesh);
+    gl.RenderEnd();
+    gl.SetAct(false);
+    EXPECT_FALSE(gl.lightingOn);
+    EXPECT_FALSE(gl.cullFace);
+    EXPECT_FALSE(gl.enlarged);
+    EXPECT_EQ(m.texture, 0u);
+}
+
+TEST(FXGL, CreateChildProbesAndTraces)
+{
+    TempDir dir;
+    std::string log = dir.File("gl.log");
+    ASSERT_TRUE(fxOpenTraces(log.c_str()));
+    bool edgeClamp;
+    {
+        GLDevice dev(32, 16);
+        ASSERT_TRUE(dev.created);
+        edgeClamp = dev.gl.extEdgeClamp;
+        EXPECT_EQ(dev.gl.width, 32);
+        EXPECT_EQ(dev.gl.height, 16);
+        EXPECT_EQ(dev.gl.screenWidth, 32);
+        EXPECT_NE(dev.gl.mutex, nullptr);
+        EXPECT_TRUE(dev.gl.extMultitexture);
+        EXPECT_NE(FXGL::glActiveTexture, nullptr);
+        EXPECT_NE(FXGL::glMultiTexCoord2fv, nullptr);
+        EXPECT_TRUE(dev.gl.TestGL(false));
+        EXPECT_TRUE(dev.gl.npotTextures);
+    }
+    fxCloseTraces();
+    std::string text = ReadFileBytes(log);
+    EXPECT_NE(text.find("OpenGL info:\n"), std::string::npos);
+    EXPECT_NE(text.find("vendor: "), std::string::npos);
+    EXPECT_NE(text.find("renderer: "), std::string::npos);
+    EXPECT_NE(text.find("ARB_multitexture\n"), std::string::npos);
+    EXPECT_NE(text.find("ARB_texture_non_power_of_two\n"), std::string::npos);
+    EXPECT_EQ(text.find("EXT_texture_edge_clamp\n") != std::string::npos, edgeClamp);
+
+    GLDevice without(8, 8, true);
+    ASSERT_TRUE(without.created);
+    EXPECT_FALSE(without.gl.extMultitexture);
+    EXPECT_EQ(FXGL::glMultiTexCoord2fv, nullptr);
+    EXPECT_FALSE(without.gl.TestGL(false));
+}
+
+TEST(FXGL, ClearCullAndMatrixState)
+{
+    GLDevice dev(8, 8);
+    ASSERT_TRUE(dev.created);
+    glClearStencil(5);
+    glClearDepth(0.25);
+    glClear(GL_STENCIL_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    const float red[4] = {1, 0, 0, 1};
+    dev.gl.SetClrColor(red);
+    dev.gl.Clrscr(true, true, false);
+    EXPECT_EQ(dev.Pixel(3, 3), 0xff0000ffu);
+    float depth = 0;
+    GLint stencil = 0;
+    glReadPixels(3, 3, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    glReadPixels(3, 3, 1, 1, GL_STENCIL_INDEX, GL_INT, &stencil);
+    EXPECT_FLOAT_EQ(depth, 1.0f);
+    EXPECT_EQ(stencil, 5);
+
+    GLint mode = 0;
+    dev.gl.EnableCullface(true, false);
+    glGetIntegerv(GL_CULL_FACE_MODE, &mode);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(mode, GL_FRONT);
+    dev.gl.EnableCullface(false, true);
+    glGetIntegerv(GL_CULL_FACE_MODE, &mode);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(mode, GL_BACK);
+    dev.gl.EnableCullface(false, false);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+
+    FXMatrix a, b, ab;
+    a.SetRotateZ(30);
+    b.SetMoveF(0.5f, -0.25f, 0);
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row) {
+            float s = 0;
+            for (int k = 0; k < 4; ++k)
+                s += a.m[k * 4 + row] * b.m[col * 4 + k];
+            ab.m[col * 4 + row] = s;
+        }
+    dev.gl.ApplyMatrix(&a);
+    dev.gl.MultiplyMatrix(&b);
+    ExpectLoaded(ab);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(dev.gl.matrix.m[i], ab.m[i]);
+}
+
+TEST(FXGL, RenderMeshSendsWhatTheStateNeeds)
+{
+    GLDevice dev(8, 8);
+    ASSERT_TRUE(dev.created);
+    FXMaterial textured;
+    FXPixmap px;
+    ASSERT_TRUE(px.Realloc(2, 2));
+    px.Clear(0xffffffffu);
+    ASSERT_TRUE(dev.gl.FastPrepareTexture(&textured, &px));
+    FXMesh mesh;
+    MakeTriangle(&mesh);
+    mesh.material = &textured;
+
+    CountingLayer layer;
+    dev.gl.EnableLights(false);
+    dev.gl.RenderMesh(&mesh);
+    EXPECT_EQ(counts.vertices, 3);
+    EXPECT_EQ(counts.texcoords, 3);
+    EXPECT_EQ(counts.normals, 0);
+    EXPECT_EQ(counts.colours, 0);
+
+    layer.Reset();
+    mesh.material = nullptr; // the default material has no texture
+    mesh.colMode = 1;
+    dev.gl.EnableLights(true);
+    dev.gl.RenderMesh(&mesh);
+    EXPECT_EQ(counts.normals, 3);
+    EXPECT_EQ(counts.colours, 3);
+    EXPECT_EQ(counts.texcoords, 0);
+
+    layer.Reset();
+    mesh.colMode = 2;
+    dev.gl.RenderMesh(&mesh);
+    EXPECT_EQ(counts.begins, 1);
+    EXPECT_EQ(counts.ends, 1);
+    EXPECT_EQ(counts.vertices, 0);
+
+    layer.Reset();
+    mesh.colMode = 0;
+    mesh.disabled = true;
+    dev.gl.RenderMesh(&mesh);
+    mesh.disabled = false;
+    mesh.indexCount = 0;
+    dev.gl.RenderMesh(&mesh);
+    EXPECT_EQ(counts.begins, 0);
+
+    // An index outside the mesh ends the batch instead of reading past it.
+    layer.Reset();
+    mesh.indexCount = 3;
+    mesh.indices[1] = 7;
+    dev.gl.RenderMesh(&mesh);
+    EXPECT_EQ(counts.vertices, 1);
+    EXPECT_EQ(counts.ends, 1);
+    dev.gl.EnableLights(false);
+}
+
+TEST(FXGL, TwoLayerMeshNeedsMultitexturing)
+{
+    FXMesh mesh, second;
+    MakeTriangle(&mesh);
+    MakeTriangle(&second);
+    mesh.secondLayer = &second;
+    {
+        GLDevice without(8, 8, true);
+        ASSERT_TRUE(without.created);
+        CountingLayer layer;
+        without.gl.RenderMesh(&mesh);
+        EXPECT_EQ(counts.begins, 0);
+        EXPECT_EQ(counts.vertices, 0);
+    }
+    GLDevice with(8, 8);
+    ASSERT_TRUE(with.created);
+    CountingLayer layer;
+    with.gl.RenderMesh(&mesh);
+    EXPECT_EQ(counts.vertices, 3);
+}
+
+TEST(FXGL, DeskShowsAPngRightSideUp)
+{
+    ASSERT_TRUE(fxLoadDevil());
+    // 300 x 200: red top left, green top right, blue bottom left, white
+    // bottom right.
+    std::vector<uint32_t> rgba(300 * 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            rgba[y * 300 + x] = y < 100 ? (x < 150 ? 0xff0000ffu : 0xff00ff00u) : (x < 150 ? 0xffff0000u : 0xffffffffu);
+    std::string png = PngBytes(300, 200, rgba);
+    std::string file = PackageFile("pck01", PackagePayload({{12, png, kFxTypePng}}));
+    FXPackage pkg;
+    ASSERT_TRUE(pkg.LoadFromMemory(file.data(), static_cast<long>(file.size())));
+
+    {
+        GLDevice dev(64, 64);
+        ASSERT_TRUE(dev.created);
+        FXMaterial m;
+        ASSERT_TRUE(m.LoadTextureCN(&pkg, 12));
+        EXPECT_FLOAT_EQ(m.texExtentU, 300.0f / 512);
+        EXPECT_FLOAT_EQ(m.texExtentV, 200.0f / 256);
+        FXDesk desk;
+        ASSERT_TRUE(desk.Create(1, 1));
+        desk.SetMaterial(&m);
+        dev.gl.Clrscr(true, true, false);
+        desk.OnRender(&dev.gl, 0);
+        glFinish();
+        EXPECT_EQ(dev.Pixel(2, 2), 0xff0000ffu);
+        EXPECT_EQ(dev.Pixel(61, 2), 0xff00ff00u);
+        EXPECT_EQ(dev.Pixel(2, 61), 0xffff0000u);
+        EXPECT_EQ(dev.Pixel(61, 61), 0xffffffffu);
+        EXPECT_EQ(dev.Pixel(16, 16), 0xff0000ffu);
+        EXPECT_EQ(dev.Pixel(48, 48), 0xffffffffu);
+    }
+    fxUnloadDevil();
+}
