@@ -9,20 +9,17 @@
 
 namespace {
 
-// One display for the process, initialised by the first surface and ended
-// with the last: eglTerminate is not counted, and ending it under a living
-// surface would break that surface.
+// One display for the process, initialised by the first surface and kept to
+// the end: eglTerminate is not counted, so ending it under another living
+// surface would break that surface, and reinitialising reloads the driver.
 std::mutex localDisplayLock;
 EGLDisplay localDisplay = EGL_NO_DISPLAY;
-int localDisplayUsers = 0;
 
 EGLDisplay localOpenDisplay()
 {
     std::lock_guard<std::mutex> hold(localDisplayLock);
-    if (localDisplayUsers > 0) {
-        ++localDisplayUsers;
+    if (localDisplay != EGL_NO_DISPLAY)
         return localDisplay;
-    }
     EGLDisplay d = EGL_NO_DISPLAY;
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
@@ -34,18 +31,7 @@ EGLDisplay localOpenDisplay()
             return EGL_NO_DISPLAY;
     }
     localDisplay = d;
-    localDisplayUsers = 1;
     return d;
-}
-
-void localCloseDisplay()
-{
-    std::lock_guard<std::mutex> hold(localDisplayLock);
-    if (localDisplayUsers <= 0 || --localDisplayUsers > 0)
-        return;
-    eglTerminate(localDisplay);
-    eglReleaseThread();
-    localDisplay = EGL_NO_DISPLAY;
 }
 
 // Stencil is a minimum in EGL: ask for the 16 bits the device wants, then
@@ -74,7 +60,6 @@ public:
     ~FXEglSurface() override
     {
         eglDestroySurface(display, surface);
-        localCloseDisplay();
     }
 
     void* CreateContext() override
@@ -140,10 +125,8 @@ PGLSurface* FXEglWindow::CreateSurface(const FXGLPixelFormat& format)
         const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
         s = eglCreatePbufferSurface(d, config, size);
     }
-    if (s == EGL_NO_SURFACE) {
-        localCloseDisplay();
+    if (s == EGL_NO_SURFACE)
         return nullptr;
-    }
     return new FXEglSurface(d, config, s);
 }
 

@@ -87,8 +87,8 @@ TEST(FXMatlib, NewmtlAfterAnotherTokenStaysInsideTheList)
 
 TEST(FXMatlib, ParentFirstOwnershipAndPackageEntries)
 {
+    FXMaterial pg, cg, outside; // outlive the libraries that list them
     FXMatlib parent, child;
-    FXMaterial pg, cg, outside;
     pg.name.Set("glass");
     cg.name.Set("glass");
     parent.AddMaterial(&pg);
