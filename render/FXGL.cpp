@@ -39,6 +39,23 @@ void localSetTextureParams(GLint minFilter)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
+void localSwitch(GLenum cap, bool on)
+{
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+// Binds the material's texture on the active unit, or unbinds; true when bound.
+bool localBindTexture(const FXMaterial* m)
+{
+    bool on = m && m->prepared && m->texture != 0;
+    localSwitch(GL_TEXTURE_2D, on);
+    glBindTexture(GL_TEXTURE_2D, on ? m->texture : 0);
+    return on;
+}
+
 bool localIsLightName(int slot)
 {
     return slot >= GL_LIGHT0 && slot < GL_LIGHT0 + PEnv::kMaxLights;
@@ -310,14 +327,7 @@ void FXGL::ApplyMaterial(FXMaterial* m)
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m->specular);
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, m->emission);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m->shininess);
-    textureOn = m->prepared && m->texture != 0;
-    if (textureOn) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, m->texture);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
+    textureOn = localBindTexture(m);
 }
 
 void FXGL::ApplyMaterial2(FXMaterial* m)
@@ -325,14 +335,7 @@ void FXGL::ApplyMaterial2(FXMaterial* m)
     if (testingMaterial || !glActiveTexture || !HasContext())
         return;
     glActiveTexture(GL_TEXTURE1);
-    texture1On = m && m->prepared && m->texture != 0;
-    if (texture1On) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, m->texture);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
+    texture1On = localBindTexture(m);
     glActiveTexture(GL_TEXTURE0);
 }
 
@@ -367,10 +370,7 @@ void FXGL::EnableLights(bool on)
     if (!HasContext())
         return;
     lightingOn = on;
-    if (on)
-        glEnable(GL_LIGHTING);
-    else
-        glDisable(GL_LIGHTING);
+    localSwitch(GL_LIGHTING, on);
 }
 
 void FXGL::EnableLight(bool on, FXLight* l)
@@ -381,10 +381,7 @@ void FXGL::EnableLight(bool on, FXLight* l)
     // A light that UpdateLights has not placed yet has no GL light.
     if (!localIsLightName(l->slot))
         return;
-    if (on)
-        glEnable(static_cast<GLenum>(l->slot));
-    else
-        glDisable(static_cast<GLenum>(l->slot));
+    localSwitch(static_cast<GLenum>(l->slot), on);
 }
 
 void FXGL::DisableAllLights()
@@ -409,10 +406,7 @@ void FXGL::EnableDepthTest(bool on)
     if (!HasContext())
         return;
     depthTest = on;
-    if (on)
-        glEnable(GL_DEPTH_TEST);
-    else
-        glDisable(GL_DEPTH_TEST);
+    localSwitch(GL_DEPTH_TEST, on);
 }
 
 void FXGL::EnableDepthWrite(bool on)

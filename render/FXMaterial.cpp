@@ -1,26 +1,14 @@
 #include "render/FXMaterial.h"
 
 #include "base/fxStream.h"
+#include "base/fxVector.h"
 #include "package/FXPackageData.h"
 #include "render/PEnv.h"
+#include "render/fxColor.h"
 
 #include <cstring>
 
 namespace {
-
-void localSet4(float* c, float r, float g, float b, float a)
-{
-    c[0] = r;
-    c[1] = g;
-    c[2] = b;
-    c[3] = a;
-}
-
-void localScaled4(float* out, const float* ref, const float* f)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = ref[i] * f[i];
-}
 
 bool localSave4(FILE* f, const float* c)
 {
@@ -56,51 +44,51 @@ FXMaterial::FXMaterial()
 
 void FXMaterial::SetDefDiffuse(float a)
 {
-    localSet4(ambient, 0.2f, 0.2f, 0.2f, 0);
-    localSet4(diffuse, 1, 1, 1, a);
-    localSet4(specular, 0, 0, 0, 0);
-    localSet4(emission, 0, 0, 0, 0);
+    fxColSet(ambient, 0.2f, 0.2f, 0.2f, 0);
+    fxColSet(diffuse, 1, 1, 1, a);
+    fxColSet(specular, 0, 0, 0, 0);
+    fxColSet(emission, 0, 0, 0, 0);
 }
 
 void FXMaterial::SetDefSpecular(float a)
 {
-    localSet4(ambient, 0, 0, 0, 0);
-    localSet4(diffuse, 0.2f, 0.2f, 0.2f, a);
-    localSet4(specular, 1, 1, 1, a);
-    localSet4(emission, 0, 0, 0, 0);
+    fxColSet(ambient, 0, 0, 0, 0);
+    fxColSet(diffuse, 0.2f, 0.2f, 0.2f, a);
+    fxColSet(specular, 1, 1, 1, a);
+    fxColSet(emission, 0, 0, 0, 0);
     shininess = 128;
 }
 
 void FXMaterial::SetDefSpecular1(float a)
 {
-    localSet4(ambient, 0.2f, 0.2f, 0.2f, a);
-    localSet4(diffuse, 1, 1, 1, a);
-    localSet4(specular, 1, 1, 1, a);
-    localSet4(emission, 0, 0, 0, 0);
+    fxColSet(ambient, 0.2f, 0.2f, 0.2f, a);
+    fxColSet(diffuse, 1, 1, 1, a);
+    fxColSet(specular, 1, 1, 1, a);
+    fxColSet(emission, 0, 0, 0, 0);
 }
 
 void FXMaterial::SetDefEmission(float a)
 {
-    localSet4(ambient, 0, 0, 0, 0);
-    localSet4(diffuse, 0, 0, 0, a);
-    localSet4(specular, 0, 0, 0, 0);
-    localSet4(emission, 1, 1, 1, a);
+    fxColSet(ambient, 0, 0, 0, 0);
+    fxColSet(diffuse, 0, 0, 0, a);
+    fxColSet(specular, 0, 0, 0, 0);
+    fxColSet(emission, 1, 1, 1, a);
 }
 
 void FXMaterial::SetBlack(float a)
 {
-    localSet4(ambient, 0, 0, 0, 0);
-    localSet4(diffuse, 0, 0, 0, a);
-    localSet4(specular, 0, 0, 0, 0);
-    localSet4(emission, 0, 0, 0, 0);
+    fxColSet(ambient, 0, 0, 0, 0);
+    fxColSet(diffuse, 0, 0, 0, a);
+    fxColSet(specular, 0, 0, 0, 0);
+    fxColSet(emission, 0, 0, 0, 0);
 }
 
 void FXMaterial::PrepareDarkDiffuse(float a)
 {
-    localSet4(ambient, 0, 0, 0, a);
-    localSet4(diffuse, 1, 1, 1, a);
-    localSet4(specular, 0, 0, 0, 0);
-    localSet4(emission, 0, 0, 0, 0);
+    fxColSet(ambient, 0, 0, 0, a);
+    fxColSet(diffuse, 1, 1, 1, a);
+    fxColSet(specular, 0, 0, 0, 0);
+    fxColSet(emission, 0, 0, 0, 0);
 }
 
 void FXMaterial::ChangeDarkDiffuse(float v)
@@ -118,10 +106,10 @@ void FXMaterial::PreserveCols()
 
 void FXMaterial::MultiCols(const float* c)
 {
-    localScaled4(ambient, preservedAmbient, c);
-    localScaled4(diffuse, preservedDiffuse, c);
-    localScaled4(specular, preservedSpecular, c);
-    localScaled4(emission, preservedEmission, c);
+    fxVec4fCombine(ambient, preservedAmbient, c);
+    fxVec4fCombine(diffuse, preservedDiffuse, c);
+    fxVec4fCombine(specular, preservedSpecular, c);
+    fxVec4fCombine(emission, preservedEmission, c);
 }
 
 bool FXMaterial::IsSolid() const

@@ -32,6 +32,14 @@ void fxColSetWhite(float* c)
     c[0] = c[1] = c[2] = c[3] = 1;
 }
 
+void fxColSet(float* c, float r, float g, float b, float a)
+{
+    c[0] = r;
+    c[1] = g;
+    c[2] = b;
+    c[3] = a;
+}
+
 unsigned fxColToInt1(const float* c)
 {
     return localByte(c[0]) | (localByte(c[1]) << 8) | (localByte(c[2]) << 16) | (localByte(c[3]) << 24);

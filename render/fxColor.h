@@ -8,6 +8,7 @@
 void fxColSetBlackT(float* c); // 0, 0, 0, 0
 void fxColSetBlack(float* c);  // 0, 0, 0, 1
 void fxColSetWhite(float* c);  // 1, 1, 1, 1
+void fxColSet(float* c, float r, float g, float b, float a);
 unsigned fxColToInt1(const float* c);
 void fxColFromInt1(float* c, unsigned pixel);
 unsigned fxColToInt(const float* c);
