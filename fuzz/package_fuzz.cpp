@@ -10,10 +10,12 @@
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
 #include "package/FXVectorMap.h"
+#include "render/FXMatlib.h"
 #include "show/FXPhaser.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -82,5 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < pkg.ids.count; ++i)
         if (FXPackageData* d = pkg.GetDataPtr(pkg.ids.GetInt(i)))
             localWalk(&pkg, d);
+    // Material libraries by the decimal reference a record would hold; the
+    // image library is not bound, so texture references only look up entries.
+    for (int i = 0; i < pkg.ids.count; ++i) {
+        char ref[16];
+        std::snprintf(ref, sizeof ref, "%d", pkg.ids.GetInt(i));
+        FXMatlib lib;
+        lib.LoadC(&pkg, ref);
+        lib.FindMaterial("Material.001");
+    }
     return 0;
 }

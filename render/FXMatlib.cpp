@@ -66,9 +66,16 @@ bool FXMatlib::LoadC(FXPackage* pkg, const char* text)
         return false;
     data->ReadString(&name);
     int n = data->ReadInt();
+    // A count beyond the records the entry holds stops at the first record
+    // that reads nothing: a corrupt count must not make millions of materials.
     for (int i = 0; i < n && data->remaining > 0; ++i) {
+        int before = data->remaining;
         FXMaterial* m = new FXMaterial;
         m->LoadC(pkg, data);
+        if (data->remaining == before) {
+            delete m;
+            break;
+        }
         materials.Push(m);
     }
     return true;

@@ -124,3 +124,16 @@ TEST(FXMatlib, ParentFirstOwnershipAndPackageEntries)
     EXPECT_EQ(lib.materials.count, 0);
     EXPECT_STREQ(outside.name.Get(), ""); // still alive and untouched
 }
+
+TEST(FXMatlib, CorruptCountStopsAtTheRecordsTheEntryHolds)
+{
+    Bytes b;
+    b.Str("big").Int(0x7fffffff).Str("only").Str("");
+    b.Raw("\x01\x02"); // two stray bytes: no further record fits
+    std::string file = PackageFile("pck01", PackagePayload({{3, b.s, -1}}));
+    FXPackage pkg;
+    ASSERT_TRUE(pkg.LoadFromMemory(file.data(), static_cast<long>(file.size())));
+    FXMatlib lib;
+    EXPECT_TRUE(lib.LoadC(&pkg, "3"));
+    EXPECT_EQ(lib.materials.count, 1);
+}
