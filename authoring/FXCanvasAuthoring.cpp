@@ -7,9 +7,7 @@
 #include "render/fxColor.h"
 #include "render/fxDevil.h"
 
-#include <cmath>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -26,19 +24,19 @@ int localNearest(float f, int n)
 // Rectangle x, y, w, h of the picture, cut to it; false when nothing is left.
 bool localCut(const FXPixmap& p, int* x, int* y, int* w, int* h)
 {
-    if (*x < 0) {
-        *w += *x;
-        *x = 0;
-    }
-    if (*y < 0) {
-        *h += *y;
-        *y = 0;
-    }
-    if (*w > p.width - *x)
-        *w = p.width - *x;
-    if (*h > p.height - *y)
-        *h = p.height - *y;
-    return p.pixels && *w > 0 && *h > 0;
+    long long x0 = *x < 0 ? 0 : *x, y0 = *y < 0 ? 0 : *y;
+    long long x1 = static_cast<long long>(*x) + *w, y1 = static_cast<long long>(*y) + *h;
+    if (x1 > p.width)
+        x1 = p.width;
+    if (y1 > p.height)
+        y1 = p.height;
+    if (!p.pixels || x1 <= x0 || y1 <= y0)
+        return false;
+    *x = static_cast<int>(x0);
+    *y = static_cast<int>(y0);
+    *w = static_cast<int>(x1 - x0);
+    *h = static_cast<int>(y1 - y0);
+    return true;
 }
 
 // channels 4: RGBA; 3: RGB; 1: the alpha channel as luminance.
@@ -46,9 +44,12 @@ bool localSave(const FXPixmap& p, const char* fileName, int x, int y, int w, int
 {
     if (!fileName || !*fileName || !fxDevilBound() || !localCut(p, &x, &y, &w, &h))
         return false;
-    std::vector<ILubyte> bytes(static_cast<size_t>(w) * h * channels);
-    // The library takes an image made with ilTexImage as having its origin
-    // at the lower left: the bottom row goes first.
+    ILubyte* bytes = static_cast<ILubyte*>(std::malloc(static_cast<size_t>(w) * h * channels));
+    if (!bytes)
+        return false;
+    // The canvas holds the top row first (as a PNG decodes); the library takes
+    // an image made with ilTexImage as starting at the lower left, so the
+    // bottom row goes first and the saved file is upright.
     size_t at = 0;
     for (int r = h - 1; r >= 0; --r) {
         const unsigned* row = p.Row(y + r) + x;
@@ -67,7 +68,8 @@ bool localSave(const FXPixmap& p, const char* fileName, int x, int y, int w, int
     pilGenImages(1, &image);
     pilBindImage(image);
     bool ok = pilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, static_cast<ILubyte>(channels), format,
-                          kIlUnsignedByte, bytes.data()) != 0;
+                          kIlUnsignedByte, bytes) != 0;
+    std::free(bytes);
     if (ok) {
         pilEnable(kIlFileOverwrite);
         ok = pilSaveImage(fileName) != 0;
@@ -80,72 +82,33 @@ bool localTextPicture(FXCanvas* c, const wchar_t* text, const char* font, int si
 {
     int w = 0, h = 0;
     unsigned char* coverage = nullptr;
-    if (!colour || !fxSysRasterText(text, font, size, &w, &h, &coverage))
+    if (!text || !colour || !fxSysRasterText(text, font, size, &w, &h, &coverage))
         return false;
     bool ok = c->pixmap.Realloc(w, h);
+    c->opaque = true;
+    c->mask = false;
     if (ok) {
-        const float blank[4] = {colour[0], colour[1], colour[2], 0};
-        c->Clear(blank);
+        // The padding too is the colour, fully transparent, so that filtered
+        // edges do not bleed black into the text.
         float px[4] = {colour[0], colour[1], colour[2], 0};
+        c->Clear(px);
         for (int y = 0; y < h; ++y) {
             unsigned* row = c->pixmap.Row(y);
+            const unsigned char* cov = coverage + static_cast<size_t>(y) * w;
             for (int x = 0; x < w; ++x) {
-                px[3] = colour[3] * static_cast<float>(coverage[static_cast<size_t>(y) * w + x]) / 255.0f;
+                px[3] = colour[3] * static_cast<float>(cov[x]) / 255.0f;
                 row[x] = fxColToInt1(px);
+                if ((row[x] >> 24) != 255)
+                    c->opaque = false;
             }
         }
-        c->opaque = false;
-        c->mask = false;
     }
     std::free(coverage);
     return ok;
 }
 
-} // namespace
-
-bool FXCanvas::Copy(const FXCanvas* src)
-{
-    if (!src || src == this)
-        return false;
-    pixmap.power2 = src->pixmap.power2;
-    if (!src->pixmap.pixels || !pixmap.Realloc(src->pixmap.width, src->pixmap.height))
-        return false;
-    opaque = true;
-    mask = src->mask;
-    for (int y = 0; y < pixmap.allocHeight; ++y) {
-        const unsigned* from = src->pixmap.Row(y);
-        unsigned* to = pixmap.Row(y);
-        for (int x = 0; x < pixmap.pitch; ++x) {
-            to[x] = from[x];
-            if (x < pixmap.width && y < pixmap.height && (from[x] >> 24) != 255)
-                opaque = false;
-        }
-    }
-    return true;
-}
-
-void FXCanvas::MixColorLayer(const float* colour)
-{
-    if (!pixmap.pixels || !colour)
-        return;
-    float a = colour[3];
-    float px[4];
-    for (int y = 0; y < pixmap.height; ++y) {
-        unsigned* row = pixmap.Row(y);
-        for (int x = 0; x < pixmap.width; ++x) {
-            fxColFromInt1(px, row[x]);
-            for (int k = 0; k < 3; ++k)
-                px[k] = px[k] * (1 - a) + colour[k] * a;
-            fxColCutRange(px);
-            row[x] = fxColToInt1(px);
-        }
-    }
-}
-
-namespace {
-
 // The mask's red channel into the canvas's alpha; 0 outside the mask.
-bool localApplyMask(FXCanvas* c, FXCanvas* m)
+bool localApplyMask(FXCanvas* c, const FXCanvas* m)
 {
     const FXPixmap& mp = m->pixmap;
     FXPixmap& p = c->pixmap;
@@ -171,6 +134,52 @@ void localPrepareMaskCanvas(FXCanvas* m)
 }
 
 } // namespace
+
+bool FXCanvas::Copy(const FXCanvas* src)
+{
+    if (!src || src == this || !src->pixmap.pixels)
+        return false;
+    const FXPixmap& from = src->pixmap;
+    pixmap.power2 = from.power2;
+    if (!pixmap.Realloc(from.width, from.height)) {
+        opaque = true;
+        return false;
+    }
+    opaque = true;
+    mask = src->mask;
+    // The source's flag may have changed since its block was sized: copy no
+    // more than both blocks hold.
+    int cols = pixmap.pitch < from.pitch ? pixmap.pitch : from.pitch;
+    int rows = pixmap.allocHeight < from.allocHeight ? pixmap.allocHeight : from.allocHeight;
+    for (int y = 0; y < rows; ++y) {
+        const unsigned* in = from.Row(y);
+        unsigned* out = pixmap.Row(y);
+        for (int x = 0; x < cols; ++x) {
+            out[x] = in[x];
+            if (x < pixmap.width && y < pixmap.height && (in[x] >> 24) != 255)
+                opaque = false;
+        }
+    }
+    return true;
+}
+
+void FXCanvas::MixColorLayer(const float* colour)
+{
+    if (!pixmap.pixels || !colour)
+        return;
+    float a = colour[3];
+    float px[4];
+    for (int y = 0; y < pixmap.height; ++y) {
+        unsigned* row = pixmap.Row(y);
+        for (int x = 0; x < pixmap.width; ++x) {
+            fxColFromInt1(px, row[x]);
+            for (int k = 0; k < 3; ++k)
+                px[k] = px[k] * (1 - a) + colour[k] * a;
+            fxColCutRange(px);
+            row[x] = fxColToInt1(px);
+        }
+    }
+}
 
 bool FXCanvas::LoadMask(const char* fileName)
 {
@@ -211,25 +220,26 @@ void FXCanvas::ExtendEdges()
     }
 }
 
-// Samples are clamped to the picture, not the block: the padding is not part
-// of the picture (at v = 1 the block clamp would read the padding row).
+// Nearest-pixel samples, clamped to the block: u, v of 1 reach the first
+// padding column and row, which ExtendEdges makes the edge's copy.
 void FXCanvas::GetColor(float u, float v, float* colour) const
 {
-    if (!pixmap.pixels || pixmap.width <= 0 || pixmap.height <= 0) {
+    if (!pixmap.pixels || pixmap.pitch <= 0 || pixmap.allocHeight <= 0) {
         fxColSetBlackT(colour);
         return;
     }
-    int x = localNearest(u * static_cast<float>(pixmap.width), pixmap.width);
-    int y = localNearest(v * static_cast<float>(pixmap.height), pixmap.height);
+    int x = localNearest(u * static_cast<float>(pixmap.width), pixmap.pitch);
+    int y = localNearest(v * static_cast<float>(pixmap.height), pixmap.allocHeight);
     fxColFromInt1(colour, pixmap.Row(y)[x]);
 }
 
+// The red channel as a height; v runs upwards.
 float FXCanvas::GetBump(float u, float v) const
 {
-    if (!pixmap.pixels || pixmap.width <= 0 || pixmap.height <= 0)
+    if (!pixmap.pixels || pixmap.pitch <= 0 || pixmap.allocHeight <= 0)
         return 0;
-    int x = localNearest(u * static_cast<float>(pixmap.width), pixmap.width);
-    int y = localNearest((1 - v) * static_cast<float>(pixmap.height), pixmap.height);
+    int x = localNearest(u * static_cast<float>(pixmap.width), pixmap.pitch);
+    int y = localNearest((1 - v) * static_cast<float>(pixmap.height), pixmap.allocHeight);
     return static_cast<float>(pixmap.Row(y)[x] & 0xff) / 255.0f;
 }
 

@@ -40,8 +40,9 @@ void FXCanvas::Destroy()
     mask = false;
 }
 
-// The picture loaded into the bound image, converted and copied into the
-// pixmap. The library's rows come in its own order (no origin option is set).
+// The picture loaded into the bound image, converted on a clone and copied
+// into the pixmap. Rows come in the library's own order (no origin option is
+// set): top row first for PNG, JPEG and GIF, the file's order for BMP and TGA.
 bool FXCanvas::DecodeBound()
 {
     ILint w = pilGetInteger(kIlImageWidth);
@@ -49,38 +50,39 @@ bool FXCanvas::DecodeBound()
     ILuint clone = pilCloneCurImage();
     if (clone == 0)
         return false;
-    bool result = false;
     pilBindImage(clone);
     // Four bytes per pixel are read below: only after a conversion that
     // worked, and only for the size the converted image reports.
-    if (pilConvertImage(kIlRgba, kIlUnsignedByte) && pilGetInteger(kIlImageWidth) == w &&
-        pilGetInteger(kIlImageHeight) == h && w > 0 && h > 0 && pixmap.Realloc(w, h)) {
+    bool ok = pilConvertImage(kIlRgba, kIlUnsignedByte) && w > 0 && h > 0 && pilGetInteger(kIlImageWidth) == w &&
+              pilGetInteger(kIlImageHeight) == h;
+    if (ok && !pixmap.Realloc(w, h)) {
+        opaque = true; // as for an empty canvas
+        ok = false;
+    }
+    if (ok) {
         if (clearBeforeLoad)
             Clear(bgColor);
-        const ILubyte* data = pilGetData();
         opaque = true;
-        if (data) {
-            result = true;
-            for (int y = 0; y < h; ++y) {
-                unsigned* dst = pixmap.Row(y);
-                const ILubyte* row = data + static_cast<size_t>(y) * w * 4;
-                for (int x = 0; x < w; ++x) {
-                    const ILubyte* p = row + 4 * x;
-                    if (mask) {
-                        dst[x] = 0x00ffffffu | (static_cast<unsigned>(p[0]) << 24);
-                    } else {
-                        dst[x] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24);
-                        if (p[3] != 255)
-                            opaque = false;
-                    }
+        const ILubyte* data = pilGetData();
+        ok = data != nullptr;
+        for (int y = 0; ok && y < h; ++y) {
+            unsigned* dst = pixmap.Row(y);
+            const ILubyte* p = data + static_cast<size_t>(y) * w * 4;
+            for (int x = 0; x < w; ++x, p += 4) {
+                if (mask) {
+                    dst[x] = 0x00ffffffu | (static_cast<unsigned>(p[0]) << 24);
+                } else {
+                    dst[x] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24);
+                    if (p[3] != 255)
+                        opaque = false;
                 }
             }
-            if (mask)
-                opaque = false;
         }
+        if (ok && mask)
+            opaque = false;
     }
     pilDeleteImages(1, &clone);
-    return result;
+    return ok;
 }
 
 bool FXCanvas::CreateFromPictCN(FXPackage* pkg, int id)
@@ -97,7 +99,7 @@ bool FXCanvas::CreateFromPictCN(FXPackage* pkg, int id)
     pilGenImages(1, &image);
     pilBindImage(image);
     bool result = false;
-    if (pilLoadL(static_cast<ILenum>(type), data->start, static_cast<ILuint>(data->size)))
+    if (data->size > 0 && pilLoadL(static_cast<ILenum>(type), data->start, static_cast<ILuint>(data->size)))
         result = DecodeBound();
     pilDeleteImages(1, &image);
     return result;
@@ -106,8 +108,7 @@ bool FXCanvas::CreateFromPictCN(FXPackage* pkg, int id)
 bool FXCanvas::CreateFromPictC(FXPackage* pkg, const char* text)
 {
     int id = 0;
-    char extra;
-    if (!text || std::sscanf(text, "%d %c", &id, &extra) != 1)
+    if (!text || std::sscanf(text, "%d", &id) != 1)
         return false;
     return CreateFromPictCN(pkg, id);
 }

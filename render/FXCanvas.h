@@ -26,7 +26,8 @@ public:
     // True when pixel data was obtained. A failed decode keeps the previous
     // picture; a mask picture becomes white with the source's red as alpha.
     bool CreateFromPictCN(FXPackage* pkg, int id);
-    // The text must be exactly one decimal integer (an entry id).
+    // The entry whose id the text starts with in decimal; false when it does
+    // not start with a number.
     bool CreateFromPictC(FXPackage* pkg, const char* text);
     bool CreateFromPict(const char* fileName);
     void Clear(const float* colour);
@@ -50,7 +51,8 @@ public:
     void GetColor(float u, float v, float* colour) const;
     float GetBump(float u, float v) const;
     // Text in the colour, alpha from the rendered coverage times the
-    // colour's alpha. font is a font file or family name, size in pixels.
+    // colour's alpha. font is a family name ("Arial", "DejaVu Sans"; null or
+    // empty for the platform's sans serif), size the em height in pixels.
     bool CreateFromText(const char* text, const char* font, int size, const float* colour);
     bool CreateFromTextW(const wchar_t* text, const char* font, int size, const float* colour);
     static bool GetTextSize(const char* text, const char* font, int size, int* w, int* h);

@@ -11,8 +11,8 @@ void(FX_ILAPI* pilShutDown)() = nullptr;
 ILboolean(FX_ILAPI* pilEnable)(ILenum) = nullptr;
 ILboolean(FX_ILAPI* pilDisable)(ILenum) = nullptr;
 void(FX_ILAPI* pilSetInteger)(ILenum, ILint) = nullptr;
-void(FX_ILAPI* pilGenImages)(int, ILuint*) = nullptr;
-void(FX_ILAPI* pilDeleteImages)(int, const ILuint*) = nullptr;
+void(FX_ILAPI* pilGenImages)(ILsizei, ILuint*) = nullptr;
+void(FX_ILAPI* pilDeleteImages)(ILsizei, const ILuint*) = nullptr;
 void(FX_ILAPI* pilBindImage)(ILuint) = nullptr;
 ILint(FX_ILAPI* pilGetInteger)(ILenum) = nullptr;
 ILboolean(FX_ILAPI* pilLoadImage)(const char*) = nullptr;
@@ -92,27 +92,30 @@ void localUnbind()
 
 bool fxLoadDevil()
 {
+    return fxLoadDevilFrom(kIlName, kIluName);
+}
+
+bool fxLoadDevilFrom(const char* ilName, const char* iluName)
+{
     trc("loading devil\n");
-    if (ilDLL)
+    if (ilDLL || iluDLL)
         localUnbind();
-    ilDLL = fxSysLoadLibrary(kIlName);
+    bool ok = false;
+    ilDLL = fxSysLoadLibrary(ilName);
     if (!ilDLL) {
         err("failed to load devil.dll\n");
-        return false;
-    }
-    iluDLL = fxSysLoadLibrary(kIluName);
-    if (!iluDLL) {
+    } else if (!(iluDLL = fxSysLoadLibrary(iluName))) {
         err("failed to load ilu.dll\n");
         fxSysFreeLibrary(ilDLL);
         ilDLL = nullptr;
-        return false;
-    }
-    bool ok = true;
-    for (const Entry& e : kEntries) {
-        *e.slot = fxSysGetProc(e.fromIlu ? iluDLL : ilDLL, e.name);
-        if (!*e.slot) {
-            ok = false;
-            break;
+    } else {
+        ok = true;
+        for (const Entry& e : kEntries) {
+            *e.slot = fxSysGetProc(e.fromIlu ? iluDLL : ilDLL, e.name);
+            if (!*e.slot) {
+                ok = false;
+                break;
+            }
         }
     }
     if (ok) {
@@ -121,9 +124,9 @@ bool fxLoadDevil()
         return true;
     }
     err("failed to load devil libraries\n");
-    // ilShutDown must not run on a library that was never initialised.
+    // The library was never initialised, so it is not shut down either.
     pilShutDown = nullptr;
-    localUnbind();
+    fxUnloadDevil();
     return false;
 }
 

@@ -3,6 +3,8 @@
 // decode or save of the engine returns false instead of calling it.
 #pragma once
 
+#include <cstddef>
+
 #if defined(_WIN32)
 #define FX_ILAPI __stdcall
 #else
@@ -14,6 +16,7 @@ typedef unsigned int ILenum;
 typedef unsigned char ILboolean;
 typedef int ILint;
 typedef unsigned char ILubyte;
+typedef std::size_t ILsizei; // the library's size_t: 64 bits on 64-bit targets
 
 // The library's constants the engine uses.
 enum {
@@ -35,8 +38,8 @@ extern void(FX_ILAPI* pilShutDown)();
 extern ILboolean(FX_ILAPI* pilEnable)(ILenum mode);
 extern ILboolean(FX_ILAPI* pilDisable)(ILenum mode);
 extern void(FX_ILAPI* pilSetInteger)(ILenum mode, ILint param);
-extern void(FX_ILAPI* pilGenImages)(int n, ILuint* images);
-extern void(FX_ILAPI* pilDeleteImages)(int n, const ILuint* images);
+extern void(FX_ILAPI* pilGenImages)(ILsizei n, ILuint* images);
+extern void(FX_ILAPI* pilDeleteImages)(ILsizei n, const ILuint* images);
 extern void(FX_ILAPI* pilBindImage)(ILuint image);
 extern ILint(FX_ILAPI* pilGetInteger)(ILenum mode);
 extern ILboolean(FX_ILAPI* pilLoadImage)(const char* fileName);
@@ -56,6 +59,9 @@ extern ILboolean(FX_ILAPI* pilTexImage)(ILuint w, ILuint h, ILuint d, ILubyte ch
 
 // Binds and initialises the library; false (and unbound) on any failure.
 bool fxLoadDevil();
+// The same binding from libraries of other names (a private install, tests).
+bool fxLoadDevilFrom(const char* ilName, const char* iluName);
+// Shuts the library down and unbinds it; harmless when not bound.
 void fxUnloadDevil();
 // True while every entry point is bound.
 bool fxDevilBound();

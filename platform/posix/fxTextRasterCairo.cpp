@@ -3,7 +3,6 @@
 
 #include <cairo.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>

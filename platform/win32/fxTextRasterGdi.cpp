@@ -9,10 +9,10 @@
 
 namespace {
 
-class ScreenDC {
+class MemoryDC {
 public:
-    ScreenDC() : dc(CreateCompatibleDC(nullptr)) {}
-    ~ScreenDC()
+    MemoryDC() : dc(CreateCompatibleDC(nullptr)) {}
+    ~MemoryDC()
     {
         if (dc)
             DeleteDC(dc);
@@ -43,13 +43,13 @@ bool fxSysMeasureText(const wchar_t* text, const char* font, int size, int* widt
 {
     if (!text || !*text || size <= 0)
         return false;
-    ScreenDC screen;
+    MemoryDC mem;
     HFONT f = localFont(font, size);
-    if (!screen.dc || !f)
+    if (!mem.dc || !f)
         return false;
-    HGDIOBJ old = SelectObject(screen.dc, f);
-    bool ok = localExtent(screen.dc, text, width, height);
-    SelectObject(screen.dc, old);
+    HGDIOBJ old = SelectObject(mem.dc, f);
+    bool ok = localExtent(mem.dc, text, width, height);
+    SelectObject(mem.dc, old);
     DeleteObject(f);
     return ok;
 }
@@ -60,9 +60,9 @@ bool fxSysRasterText(const wchar_t* text, const char* font, int size, int* width
     int w = 0, h = 0;
     if (!fxSysMeasureText(text, font, size, &w, &h))
         return false;
-    ScreenDC screen;
+    MemoryDC mem;
     HFONT f = localFont(font, size);
-    if (!screen.dc || !f)
+    if (!mem.dc || !f)
         return false;
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -72,15 +72,15 @@ bool fxSysRasterText(const wchar_t* text, const char* font, int size, int* width
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen.dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib = CreateDIBSection(mem.dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     unsigned char* out = nullptr;
     if (dib && bits) {
-        HGDIOBJ oldBmp = SelectObject(screen.dc, dib);
-        HGDIOBJ oldFont = SelectObject(screen.dc, f);
-        SetBkColor(screen.dc, RGB(0, 0, 0));
-        SetTextColor(screen.dc, RGB(255, 255, 255));
-        SetBkMode(screen.dc, OPAQUE);
-        TextOutW(screen.dc, 0, 0, text, static_cast<int>(std::wcslen(text)));
+        HGDIOBJ oldBmp = SelectObject(mem.dc, dib);
+        HGDIOBJ oldFont = SelectObject(mem.dc, f);
+        SetBkColor(mem.dc, RGB(0, 0, 0));
+        SetTextColor(mem.dc, RGB(255, 255, 255));
+        SetBkMode(mem.dc, OPAQUE);
+        TextOutW(mem.dc, 0, 0, text, static_cast<int>(std::wcslen(text)));
         GdiFlush();
         out = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(w) * h));
         if (out) {
@@ -88,8 +88,8 @@ bool fxSysRasterText(const wchar_t* text, const char* font, int size, int* width
             for (long i = 0; i < static_cast<long>(w) * h; ++i)
                 out[i] = px[i * 4 + 2];
         }
-        SelectObject(screen.dc, oldFont);
-        SelectObject(screen.dc, oldBmp);
+        SelectObject(mem.dc, oldFont);
+        SelectObject(mem.dc, oldBmp);
     }
     if (dib)
         DeleteObject(dib);
