@@ -6,6 +6,7 @@
 #include "base/FXStr.h"
 #include "base/FXStrArray.h"
 #include "curves/FXBezierGraph.h"
+#include "geometry/FXMesh.h"
 #include "package/FXNumPool.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
@@ -65,6 +66,16 @@ void localWalk(FXPackage* pkg, FXPackageData* d)
     int prev[3] = {-1, -1, -1}, idx[3];
     int vertex = 0;
     float v[3];
+    // A mesh header and its rebuild from these tables, then a complete mesh
+    // record from the same bytes.
+    d->Reseek();
+    FXMesh mesh;
+    mesh.LoadMeshIC(pkg, d, nullptr);
+    mesh.FromVMap(&map, &pool);
+    d->Reseek();
+    mesh.LoadMeshC(pkg, d, nullptr);
+    mesh.Normalize(false);
+    pool.Reseek();
     while (pool.GetNextTriple(prev, idx)) {
         if (map.GetUsed(idx[0], idx[1], idx[2]) < 0)
             map.PushUsed(idx[0], idx[1], idx[2], vertex++);

@@ -8,6 +8,11 @@
 #include "geometry/tagFXVertex.h"
 
 class FXMaterial;
+class FXMatlib;
+class FXNumPool;
+class FXPackage;
+class FXPackageData;
+class FXVectorMap;
 
 class FXMesh {
 public:
@@ -52,4 +57,29 @@ public:
     void ResizeTexCoords();
     // Texture coordinates of the first min(both vertex counts) vertices.
     void CopyTexCoords(const FXMesh* src);
+
+    // The complete record: header, then the vertex and index blocks. The
+    // material is looked up by name in lib (null when there is none). A
+    // record whose blocks do not fit the entry, or whose indices leave the
+    // vertex array, leaves the mesh empty (counts 0): it is never drawn from
+    // bytes that were not read.
+    void LoadMeshC(FXPackage* pkg, FXPackageData* data, FXMatlib* lib);
+    // The header record; sizes the arrays for FromVMap.
+    void LoadMeshIC(FXPackage* pkg, FXPackageData* data, FXMatlib* lib);
+    // Rebuilds vertices and indices from shared tables and the index stream.
+    // New vertices are opaque white. A stream that ends early, names a vector
+    // the tables do not hold, or makes more vertices than the header sized
+    // leaves the mesh empty (counts 0); false then, true otherwise.
+    bool FromVMap(FXVectorMap* vmap, FXNumPool* pool);
+    // norm = normSum normalised, for every vertex or the marked ones; a zero
+    // accumulator leaves norm as it is.
+    void Normalize(bool markedOnly);
+    // Extends box (min x, max x, min y, max y, min z, max z) by the vertices;
+    // while *first is set the first vertex initialises it and clears *first.
+    void FindMultiMaxims(bool* first, float* box) const;
+    // Fits x and y into -1..+1 by the box (independently), centres z; a span
+    // of exactly 0 counts as 2.
+    void UnitizeMaximsStretch1(const float* box);
+    // u = (x + 1) / 2, v = (1 - y) / 2: the picture as seen along z.
+    void ComputeFrontTexCoords();
 };
