@@ -7,6 +7,7 @@
 #include "base/FXStrArray.h"
 #include "curves/FXBezierGraph.h"
 #include "geometry/FXMesh.h"
+#include "geometry/FXModel.h"
 #include "package/FXNumPool.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
@@ -103,6 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FXMatlib lib;
         lib.LoadC(&pkg, ref);
         lib.FindMaterial("Material.001");
+        FXModel model;
+        model.LoadCN(&pkg, pkg.ids.GetInt(i));
+        model.UpdateMeshes();
+        float box[6] = {0, 0, 0, 0, 0, 0};
+        model.FindMaxims(box);
     }
     return 0;
 }

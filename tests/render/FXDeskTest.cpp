@@ -1,6 +1,7 @@
 #include "render/FXDesk.h"
 #include "render/FXMaterial.h"
 #include "render/PEnv.h"
+#include "support/RecordingEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -10,45 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Counts the two mesh calls a desk makes; every device operation is a no-op.
-class RecordingEnv : public PEnv {
-public:
-    int renders = 0, unprepares = 0;
-    void RenderMesh(FXMesh*) override { ++renders; }
-    void UnprepareMesh(FXMesh*) override { ++unprepares; }
-
-    bool CreateChild(void*) override { return false; }
-    void ClrParams() override {}
-    void SetAct(bool) override {}
-    bool RenderStart() override { return false; }
-    void RenderEnd() override {}
-    void SetClrColor(const float*) override {}
-    void Clrscr(bool, bool, bool) override {}
-    void Enlarge(bool) override {}
-    void UpdateLights() override {}
-    void ApplyMaterial(FXMaterial*) override {}
-    void ApplyMaterial2(FXMaterial*) override {}
-    void ApplyMatrix(const FXMatrix*) override {}
-    void MultiplyMatrix(const FXMatrix*) override {}
-    void ApplyMatrixIdentity() override {}
-    void EnableLights(bool) override {}
-    void EnableLight(bool, FXLight*) override {}
-    void DisableAllLights() override {}
-    void SetAmbient(const float*) override {}
-    void EnableDepthTest(bool) override {}
-    void EnableDepthWrite(bool) override {}
-    void EnableCullface(bool, bool) override {}
-    bool PrepareTexture(FXMaterial*) override { return false; }
-    bool FastPrepareTexture(FXMaterial*, FXPixmap*) override { return false; }
-    bool PrepareCubeTexture(FXMaterial*, FXPixmap*, FXPixmap*, FXPixmap*, FXPixmap*, FXPixmap*,
-                            FXPixmap*) override
-    {
-        return false;
-    }
-    void UnprepareTexture(FXMaterial*) override {}
-    bool PrepareMesh(FXMesh*) override { return false; }
-};
 
 std::vector<tagFXVertex> Snapshot(const FXDesk& d)
 {
