@@ -7,12 +7,15 @@
 #include "base/FXStr.h"
 #include "geometry/tagFXVertex.h"
 
+#include <cstdio>
+
 class FXMaterial;
 class FXMatlib;
 class FXNumPool;
 class FXPackage;
 class FXPackageData;
 class FXVectorMap;
+class PMeshSaveClb;
 
 class FXMesh {
 public:
@@ -82,4 +85,15 @@ public:
     void UnitizeMaximsStretch1(const float* box);
     // u = (x + 1) / 2, v = (1 - y) / 2: the picture as seen along z.
     void ComputeFrontTexCoords();
+
+    // Authoring side (authoring/FXMeshWriter.cpp). The two records as the
+    // readers read them; the extents are the material's when it has one.
+    bool SaveMesh(FILE* f) const;
+    // The header record with the given vertex count (the distinct corners of
+    // the mesh's index stream, from ToVMap).
+    bool SaveMeshI(FILE* f, int vertexCount) const;
+    // Stores every corner's vectors in vmap (shared as clb allows, mesh id
+    // meshId) and appends the corner to pool. distinct receives the number
+    // of distinct (position, normal, texture) corners: the header's count.
+    bool ToVMap(FXVectorMap* vmap, FXNumPool* pool, PMeshSaveClb* clb, int meshId, int* distinct) const;
 };

@@ -8,6 +8,8 @@
 #include "base/FXStr.h"
 #include "render/PRender.h"
 
+#include <cstdio>
+
 class FXMatlib;
 class FXPackage;
 class FXPackageData;
@@ -44,6 +46,14 @@ public:
     void CopyTexCoords(int mesh, FXModel* src);
     void FindMaxims(float* box) const;
     void UnitizeMaximsStretch1(const float* box);
+
+    // Authoring side (authoring/FXModelWriter.cpp): the working meshes as an
+    // "xm02" record (complete meshes) or an "xm03" record (one shared table,
+    // a header and an index stream per mesh). Disabled meshes are left out.
+    bool Save_v02(FILE* f) const;
+    bool Save_v03(FILE* f) const;
+    // Either record into a file; version 2 or 3.
+    bool Save(const char* path, int version) const;
 
     // Opaque meshes, then transpMode 1 as back faces (reverse order) and front
     // faces, then transpMode 2 without and with depth writing.

@@ -5,8 +5,11 @@
 #include "render/FXMatlib.h"
 #include "support/PackageBytes.h"
 #include "support/RecordingEnv.h"
+#include "support/TempFile.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -141,4 +144,53 @@ TEST_F(ModelTest, CopySharesTheLibraryByCount)
     EXPECT_EQ(m.matlib->refCount, 1);
     m.Destroy();
     EXPECT_EQ(env.matlibs.count, 0); // the last reference deleted it
+}
+
+TEST_F(ModelTest, WrittenRecordsReadBack)
+{
+    FXModel src;
+    src.name.Set("quad");
+    auto* quad = new FXMesh;
+    ASSERT_TRUE(quad->Realloc(4, 6));
+    std::memset(quad->vertices, 0, 4 * sizeof(tagFXVertex));
+    for (int v = 0; v < 4; ++v) {
+        quad->vertices[v].pos[0] = float(v % 2);
+        quad->vertices[v].pos[1] = float(v / 2);
+        quad->vertices[v].norm[2] = -1;
+        quad->vertices[v].tex[0] = 0.5f * v;
+        quad->vertices[v].col[0] = quad->vertices[v].col[1] = quad->vertices[v].col[2] = quad->vertices[v].col[3] = 1;
+    }
+    const int idx[6] = {0, 1, 2, 2, 1, 3};
+    std::memcpy(quad->indices, idx, sizeof idx);
+    quad->transpMode = 1;
+    quad->matName.Set("glass");
+    auto* hidden = new FXMesh;
+    hidden->disabled = true;
+    src.meshes.Push(quad);
+    src.meshes.Push(hidden);
+
+    TempDir dir;
+    for (int version : {2, 3}) {
+        std::string path = dir.File("m.xm");
+        ASSERT_TRUE(src.Save(path.c_str(), version));
+        std::string file = PackageFile("pck01", PackagePayload({{5, ReadFileBytes(path), -1}}));
+        FXPackage p;
+        ASSERT_TRUE(p.LoadFromMemory(file.data(), static_cast<long>(file.size())));
+        FXModel back;
+        ASSERT_TRUE(back.LoadCN(&p, 5));
+        back.UpdateMeshes();
+        EXPECT_STREQ(back.name.Get(), "quad");
+        ASSERT_EQ(back.meshes.count, 1) << "version " << version;
+        const FXMesh* m = static_cast<const FXMesh*>(back.meshes.Get(0));
+        ASSERT_EQ(m->vertexCount, 4);
+        ASSERT_EQ(m->indexCount, 6);
+        EXPECT_EQ(m->transpMode, 1);
+        EXPECT_STREQ(m->matName.Get(), "glass");
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(m->indices[i], idx[i]);
+        for (int v = 0; v < 4; ++v) {
+            EXPECT_EQ(std::memcmp(m->vertices[v].pos, quad->vertices[v].pos, sizeof(float) * 8), 0) << v;
+            EXPECT_FLOAT_EQ(m->vertices[v].col[3], 1);
+        }
+    }
 }
