@@ -146,31 +146,32 @@ bool FXMaterial::SetTexture(FXCanvas* c)
     return false;
 }
 
-bool FXMaterial::LoadTextureCN(FXPackage* pkg, int id)
+// The embedded canvas after a decode: uploaded when it worked, otherwise the
+// material is left untextured.
+bool FXMaterial::UseDecoded(bool decoded)
 {
-    texCanvas = nullptr;
-    if (canvas.CreateFromPictCN(pkg, id))
+    if (decoded)
         return SetTexture(&canvas);
     ReleaseTexture();
     return false;
+}
+
+bool FXMaterial::LoadTextureCN(FXPackage* pkg, int id)
+{
+    texCanvas = nullptr;
+    return UseDecoded(canvas.CreateFromPictCN(pkg, id));
 }
 
 bool FXMaterial::LoadTextureC(FXPackage* pkg, const char* text)
 {
     texCanvas = nullptr;
-    if (canvas.CreateFromPictC(pkg, text))
-        return SetTexture(&canvas);
-    ReleaseTexture();
-    return false;
+    return UseDecoded(canvas.CreateFromPictC(pkg, text));
 }
 
 bool FXMaterial::LoadTexture(const char* fileName)
 {
     texCanvas = nullptr;
-    if (canvas.CreateFromPict(fileName))
-        return SetTexture(&canvas);
-    ReleaseTexture();
-    return false;
+    return UseDecoded(canvas.CreateFromPict(fileName));
 }
 
 void FXMaterial::Destroy()

@@ -74,4 +74,5 @@ public:
 
 private:
     void ReleaseTexture();
+    bool UseDecoded(bool decoded);
 };

@@ -158,35 +158,34 @@ FXMatlib* localFindMatlib(const FXArray& libs, const char* name)
     return nullptr;
 }
 
+// The library of that name, shared with one more reference, or a new one
+// (parent defaultMatlib) filled by load and named by the name asked for, so
+// that it is found again also when nothing could be loaded.
+template <class Load>
+FXMatlib* localSharedMatlib(FXArray* libs, FXMatlib* parent, const char* name, Load load)
+{
+    if (FXMatlib* lib = localFindMatlib(*libs, name)) {
+        ++lib->refCount;
+        return lib;
+    }
+    FXMatlib* lib = new FXMatlib;
+    lib->parent = parent;
+    load(lib);
+    lib->name.Set(name);
+    libs->Push(lib);
+    return lib;
+}
+
 } // namespace
 
 FXMatlib* PEnv::LoadMatlib(const char* name)
 {
-    if (FXMatlib* lib = localFindMatlib(matlibs, name)) {
-        ++lib->refCount;
-        return lib;
-    }
-    FXMatlib* lib = new FXMatlib;
-    lib->parent = &defaultMatlib;
-    lib->LoadFromMtl(name);
-    // Found again by the name asked for, also when the file was missing.
-    lib->name.Set(name);
-    matlibs.Push(lib);
-    return lib;
+    return localSharedMatlib(&matlibs, &defaultMatlib, name, [name](FXMatlib* lib) { lib->LoadFromMtl(name); });
 }
 
 FXMatlib* PEnv::LoadMatlibC(FXPackage* pkg, const char* name)
 {
-    if (FXMatlib* lib = localFindMatlib(matlibs, name)) {
-        ++lib->refCount;
-        return lib;
-    }
-    FXMatlib* lib = new FXMatlib;
-    lib->parent = &defaultMatlib;
-    lib->LoadC(pkg, name);
-    lib->name.Set(name);
-    matlibs.Push(lib);
-    return lib;
+    return localSharedMatlib(&matlibs, &defaultMatlib, name, [pkg, name](FXMatlib* lib) { lib->LoadC(pkg, name); });
 }
 
 FXMatlib* PEnv::LoadMatlibCN(FXPackage* pkg, int id)
