@@ -95,5 +95,9 @@ public:
     // Stores every corner's vectors in vmap (shared as clb allows, mesh id
     // meshId) and appends the corner to pool. distinct receives the number
     // of distinct (position, normal, texture) corners: the header's count.
+    // Authoring side (authoring/FXModelImport.cpp): normSum becomes the sum of
+    // the (area-weighted) normals of the triangles at each vertex, and norm
+    // that sum normalised.
+    void ComputeNormals();
     bool ToVMap(FXVectorMap* vmap, FXNumPool* pool, PMeshSaveClb* clb, int meshId, int* distinct) const;
 };

@@ -54,6 +54,11 @@ public:
     bool Save_v03(FILE* f) const;
     // Either record into a file; version 2 or 3.
     bool Save(const char* path, int version) const;
+    // Replaces the model by an OBJ file's: one mesh per material, the
+    // library read from its "mtllib" file (matlibName is that path until a
+    // tool stores the library and puts its id there). False, with the file
+    // and line traced, on a file that cannot be read or a malformed line.
+    bool ImportObj(const char* path);
 
     // Opaque meshes, then transpMode 1 as back faces (reverse order) and front
     // faces, then transpMode 2 without and with depth writing.

@@ -194,3 +194,43 @@ TEST_F(ModelTest, WrittenRecordsReadBack)
         }
     }
 }
+
+TEST_F(ModelTest, ImportObjMakesOneMeshPerMaterial)
+{
+    TempDir dir;
+    {
+        FILE* f = std::fopen(dir.File("m.mtl").c_str(), "w");
+        std::fputs("newmtl solid\nKd 1 1 1\nnewmtl glass\nKd 1 1 1\nd 0.5\n", f);
+        std::fclose(f);
+        f = std::fopen(dir.File("m.obj").c_str(), "w");
+        std::fputs("# a quad of glass, then a triangle of solid\nmtllib m.mtl\n"
+                   "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0.25\n"
+                   "usemtl glass\nf 1/1 2/2 3/2 4/1\nusemtl solid\nf -4 -3 -1\n",
+                   f);
+        std::fclose(f);
+        f = std::fopen(dir.File("bad.obj").c_str(), "w");
+        std::fputs("v 0 0 0\nv 1 0 0\nf 1 2 3\n", f);
+        std::fclose(f);
+    }
+    FXModel m;
+    ASSERT_TRUE(m.ImportObj(dir.File("m.obj").c_str()));
+    ASSERT_EQ(m.meshes.count, 2);
+    const FXMesh* glass = static_cast<const FXMesh*>(m.meshes.Get(0));
+    const FXMesh* solid = static_cast<const FXMesh*>(m.meshes.Get(1));
+    EXPECT_STREQ(glass->matName.Get(), "glass");
+    ASSERT_NE(glass->material, nullptr);
+    EXPECT_EQ(glass->transpMode, 1);
+    EXPECT_EQ(solid->transpMode, 0);
+    ASSERT_EQ(glass->indexCount, 6); // the quad as a fan
+    EXPECT_EQ(glass->vertexCount, 4);
+    EXPECT_FLOAT_EQ(glass->vertices[1].tex[1], 0.75f) << "OBJ rows count from the bottom";
+    ASSERT_EQ(solid->indexCount, 3);
+    EXPECT_FLOAT_EQ(solid->vertices[solid->indices[2]].pos[1], 1) << "-1 is the last vertex";
+    for (int v = 0; v < glass->vertexCount; ++v)
+        EXPECT_FLOAT_EQ(glass->vertices[v].norm[2], 1) << "normals from the faces";
+
+    FXModel bad;
+    EXPECT_FALSE(bad.ImportObj(dir.File("bad.obj").c_str()));
+    EXPECT_EQ(bad.meshes.count, 0);
+    EXPECT_FALSE(bad.ImportObj(dir.File("missing.obj").c_str()));
+}
