@@ -6,12 +6,14 @@
 #include "base/FXStr.h"
 #include "base/FXStrArray.h"
 #include "curves/FXBezierGraph.h"
+#include "geometry/FXAnim.h"
 #include "geometry/FXMesh.h"
 #include "geometry/FXModel.h"
 #include "package/FXNumPool.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
 #include "package/FXVectorMap.h"
+#include "render/FXMaterial.h"
 #include "render/FXMatlib.h"
 #include "show/FXPhaser.h"
 
@@ -57,6 +59,10 @@ void localWalk(FXPackage* pkg, FXPackageData* d)
     FXPhaser phaser;
     phaser.LoadC(pkg, d);
     phaser.OnRender(nullptr, 100.0);
+
+    d->Reseek();
+    FXMaterial material;
+    material.LoadC(pkg, d);
 
     d->Reseek();
     FXVectorMap map;
@@ -109,6 +115,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         model.UpdateMeshes();
         float box[6] = {0, 0, 0, 0, 0, 0};
         model.FindMaxims(box);
+
+        // An animation through the show's preparation and a few frames of
+        // its clock, without a device.
+        FXAnim anim;
+        anim.LoadCN(&pkg, pkg.ids.GetInt(i));
+        anim.UnitizeStretch1(0);
+        anim.Normalize(-1, false);
+        anim.ComputeFrontTexCoords(0, -1);
+        anim.ResizeTextCoords1();
+        anim.UpdateInterpolation(true, false);
+        anim.StartAnim(0);
+        for (int k = 0; k < 6; ++k)
+            anim.OnRender(nullptr, 0.4 * k);
     }
     return 0;
 }

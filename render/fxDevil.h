@@ -22,6 +22,9 @@ typedef std::size_t ILsizei; // the library's size_t: 64 bits on 64-bit targets
 enum {
     kIlImageWidth = 0x0DE4,
     kIlImageHeight = 0x0DE5,
+    kIlImageBytesPerPixel = 0x0DE8,
+    kIlImageFormat = 0x0DEA,
+    kIlJpg = 0x0425,
     kIlRgb = 0x1907,
     kIlRgba = 0x1908,
     kIlLuminance = 0x1909,

@@ -17,7 +17,9 @@ for flag in "" --transpose; do
     "$lwpack" pack out.dat $flag 7=pic.PNG -3=lib.mtl 12=empty.bin > /dev/null || fail "pack $flag"
     expected=$(printf '7\t1066\t70001\n-3\t-1\t18\n12\t-1\t0\n3 entries, 70019 bytes')
     [ "$("$lwpack" list out.dat)" = "$expected" ] || fail "list $flag"
-    "$lwpack" verify out.dat > /dev/null || fail "verify $flag"
+    # The container is sound; the "PNG" of random bytes is not a picture.
+    "$lwpack" verify out.dat > out.txt; [ $? -eq 1 ] && grep -q "entry 7: .*cannot decode" out.txt \
+        && [ "$(grep -c '^lwpack: ' out.txt)" -eq 1 ] || fail "verify $flag"
     for e in "7 pic.PNG" "-3 lib.mtl" "12 empty.bin"; do
         set -- $e
         "$lwpack" extract out.dat "$1" got.bin && cmp -s got.bin "$2" || fail "extract $1 $flag"
@@ -36,6 +38,7 @@ for cut in 0 3 9 30 $((size / 2)) $((size - 1)); do
     [ $rc -eq 0 ] || grep -q "cut.dat" err.txt || fail "no message for a package cut to $cut"
 done
 "$lwpack" pack plain.dat 1=lib.mtl > /dev/null
+"$lwpack" verify plain.dat | grep -q "well formed, 1 entries" || fail "verify of a sound package"
 printf '\xff\xff\xff\x7f' | dd of=plain.dat bs=1 seek=9 conv=notrunc 2> /dev/null
 "$lwpack" verify plain.dat > out.txt; [ $? -eq 1 ] && grep -q "does not fit" out.txt || fail "hostile count"
 "$lwpack" list lib.mtl > /dev/null 2>&1; [ $? -eq 1 ] || fail "list of a text file"
