@@ -28,3 +28,13 @@ public:
     bool Save(FILE* f) const;
     bool Load(FILE* f);
 };
+
+// For arrays that own what their slots point to: deletes each slot as a T
+// (null slots are skipped by delete) and empties the array.
+template <class T>
+void fxDeleteItems(FXArray* list)
+{
+    for (int i = 0; i < list->count; ++i)
+        delete static_cast<T*>(list->Get(i));
+    list->DestroyBuf();
+}

@@ -9,6 +9,7 @@
 #include "geometry/FXAnim.h"
 #include "geometry/FXMesh.h"
 #include "geometry/FXModel.h"
+#include "geometry/SMovie.h"
 #include "package/FXNumPool.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
@@ -16,6 +17,7 @@
 #include "render/FXMaterial.h"
 #include "render/FXMatlib.h"
 #include "show/FXPhaser.h"
+#include "tests/support/RecordingEnv.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -128,6 +130,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         anim.StartAnim(0);
         for (int k = 0; k < 6; ++k)
             anim.OnRender(nullptr, 0.4 * k);
+
+        // A movie's pool and display queue; the image library is not bound,
+        // so frames are queued without decoding.
+        RecordingEnv env;
+        SMovie movie;
+        movie.LoadCN(&pkg, pkg.ids.GetInt(i));
+        movie.LoadIntoMem();
+        for (int k = 0; k < 4; ++k) {
+            movie.Prepare(-1);
+            movie.OnRender(&env, 0);
+            movie.lastSwitch = -1e9; // the next call retires a frame
+        }
     }
     return 0;
 }

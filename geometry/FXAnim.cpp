@@ -36,13 +36,6 @@ FXBezierSpline* localSpline(const FXArray& list, int i)
     return static_cast<FXBezierSpline*>(list.Get(i));
 }
 
-void localDeleteSplines(FXArray* list)
-{
-    for (int i = 0; i < list->count; ++i)
-        delete localSpline(*list, i);
-    list->DestroyBuf();
-}
-
 long long localElements(const FXModel* m)
 {
     long long n = 0;
@@ -195,9 +188,7 @@ void FXAnim::Destroy()
     reversed = false;
     frameNames.DestroyBuf();
     frameTimes.DestroyBuf();
-    for (int i = 0; i < frames.count; ++i)
-        delete GetFrame(i);
-    frames.DestroyBuf();
+    fxDeleteItems<FXModel>(&frames);
     graph.Destroy();
     UpdateInterpolation(false, true);
 }
@@ -304,8 +295,8 @@ void FXAnim::UpdateInterpolation(bool on, bool aux)
     interpolate = on;
     interpolateAux = aux;
     iModel.Destroy();
-    localDeleteSplines(&posSplines);
-    localDeleteSplines(&normSplines);
+    fxDeleteItems<FXBezierSpline>(&posSplines);
+    fxDeleteItems<FXBezierSpline>(&normSplines);
     if (!on || frames.count == 0 || !GetFrame(0))
         return;
     FXModel* f0 = GetFrame(0);

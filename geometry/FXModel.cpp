@@ -17,11 +17,8 @@ FXMesh* localMesh(const FXArray& list, int i)
 
 void localDeleteMeshGroup(FXArray* list)
 {
-    if (!list)
-        return;
-    for (int i = 0; i < list->count; ++i)
-        delete localMesh(*list, i);
-    list->DestroyBuf();
+    if (list)
+        fxDeleteItems<FXMesh>(list);
 }
 
 void localCopyMeshGroup(FXArray* dst, FXArray* src)

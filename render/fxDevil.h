@@ -22,6 +22,7 @@ typedef std::size_t ILsizei; // the library's size_t: 64 bits on 64-bit targets
 enum {
     kIlImageWidth = 0x0DE4,
     kIlImageHeight = 0x0DE5,
+    kIlImageSizeOfData = 0x0DE7,
     kIlImageBytesPerPixel = 0x0DE8,
     kIlImageFormat = 0x0DEA,
     kIlJpg = 0x0425,
