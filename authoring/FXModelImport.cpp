@@ -12,6 +12,7 @@
 #include "render/FXMatlib.h"
 
 #include <cmath>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -35,6 +36,19 @@ struct ObjData {
     ObjMesh* current = nullptr;
     std::string mtllib;
 };
+
+void localFail(FXStr* why, const char* fmt, ...) FX_PRINTF(2, 3);
+void localFail(FXStr* why, const char* fmt, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    err("ImportObj: %s\n", text);
+    if (why)
+        why->Set(text);
+}
 
 int localFindCreateObjVertex(ObjData* d, ObjMesh* m, int v, int t, int n)
 {
@@ -195,7 +209,7 @@ bool localImportLine(ObjData* d, char* line, const char** why)
     return true;
 }
 
-bool localImportObj(FILE* f, const char* path, ObjData* d)
+bool localImportObj(FILE* f, const char* path, ObjData* d, FXStr* why)
 {
     std::string line;
     int number = 0;
@@ -212,11 +226,11 @@ bool localImportObj(FILE* f, const char* path, ObjData* d)
                 line += static_cast<char>(c);
             ++number;
         }
-        const char* why = "";
+        const char* reason = "";
         std::vector<char> buf(line.begin(), line.end());
         buf.push_back('\0');
-        if (!localImportLine(d, buf.data(), &why)) {
-            err("ImportObj: %s:%d: %s\n", path, number, why);
+        if (!localImportLine(d, buf.data(), &reason)) {
+            localFail(why, "%s:%d: %s", path, number, reason);
             return false;
         }
     } while (c != EOF);
@@ -256,16 +270,16 @@ void FXMesh::ComputeNormals()
     Normalize(false);
 }
 
-bool FXModel::ImportObj(const char* path)
+bool FXModel::ImportObj(const char* path, FXStr* why)
 {
     Destroy();
     FILE* f = path ? std::fopen(path, "rb") : nullptr;
     if (!f) {
-        err("ImportObj: cannot open %s\n", path ? path : "(null)");
+        localFail(why, "cannot open %s", path ? path : "(null)");
         return false;
     }
     ObjData d;
-    bool ok = localImportObj(f, path, &d);
+    bool ok = localImportObj(f, path, &d, why);
     std::fclose(f);
     if (!ok)
         return false;
@@ -274,7 +288,7 @@ bool FXModel::ImportObj(const char* path)
         std::string mtl = localSibling(path, d.mtllib);
         FXMatlib* lib = new FXMatlib;
         if (!lib->LoadFromMtl(mtl.c_str())) {
-            err("ImportObj: %s: cannot read the material file %s\n", path, mtl.c_str());
+            localFail(why, "%s: cannot read the material file %s", path, mtl.c_str());
             delete lib;
             return false;
         }
@@ -287,7 +301,7 @@ bool FXModel::ImportObj(const char* path)
             continue;
         FXMesh* m = new FXMesh;
         if (!m->Realloc(static_cast<int>(om->vertices.size()), static_cast<int>(om->indices.size()))) {
-            err("ImportObj: %s: the mesh of material \"%s\" is too large\n", path, om->material.c_str());
+            localFail(why, "%s: the mesh of material \"%s\" is too large", path, om->material.c_str());
             delete m;
             Destroy();
             return false;
@@ -297,6 +311,7 @@ bool FXModel::ImportObj(const char* path)
         m->matName = om->material.c_str();
         m->material = matlib && !om->material.empty() ? matlib->FindMaterial(om->material.c_str()) : nullptr;
         m->transpMode = m->material && !m->material->IsSolid() ? 1 : 0;
+        m->loaded_u = m->loaded_v = 1;
         if (d.vn.empty())
             m->ComputeNormals();
         loadedMeshes.Push(m);

@@ -56,9 +56,11 @@ public:
     bool Save(const char* path, int version) const;
     // Replaces the model by an OBJ file's: one mesh per material, the
     // library read from its "mtllib" file (matlibName is that path until a
-    // tool stores the library and puts its id there). False, with the file
-    // and line traced, on a file that cannot be read or a malformed line.
-    bool ImportObj(const char* path);
+    // tool stores the library and puts its id there). Texture coordinates
+    // are in picture units (loaded extents 1). False, with the file and line
+    // traced and put in why (when given), on a file that cannot be read or a
+    // malformed line.
+    bool ImportObj(const char* path, FXStr* why = nullptr);
 
     // Opaque meshes, then transpMode 1 as back faces (reverse order) and front
     // faces, then transpMode 2 without and with depth writing.

@@ -19,6 +19,9 @@ bool fxSysGetFontsDir(char* buf, int size);
 // True when a file or folder of that name exists.
 bool fxSysPathExists(const char* path);
 
+// True when the standard error stream is a terminal (progress lines go there).
+bool fxSysStderrIsTerminal();
+
 // True where file names compare without regard to case.
 bool fxSysPathsIgnoreCase();
 

@@ -72,6 +72,11 @@ bool fxSysPathExists(const char* path)
     return path && path[0] && stat(path, &st) == 0;
 }
 
+bool fxSysStderrIsTerminal()
+{
+    return isatty(STDERR_FILENO) == 1;
+}
+
 bool fxSysPathsIgnoreCase()
 {
     return false;

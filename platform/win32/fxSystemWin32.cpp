@@ -58,6 +58,12 @@ bool fxSysPathExists(const char* path)
     return path && path[0] && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool fxSysStderrIsTerminal()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 bool fxSysPathsIgnoreCase()
 {
     return true;

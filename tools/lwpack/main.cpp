@@ -1,4 +1,5 @@
 // lwpack: the authoring command line for Lumenwhirl packages.
+#include "authoring/FXPackageBuilder.h"
 #include "authoring/FXPackageCheck.h"
 #include "base/FXStrArray.h"
 #include "package/FXPackage.h"
@@ -20,10 +21,13 @@ const char* const kUsage =
     "usage: lwpack COMMAND ...\n"
     "\n"
     "commands:\n"
+    "  build MANIFEST -o OUT [--transpose] [--quiet]\n"
+    "                                       make a package from a manifest\n"
     "  pack OUT [--transpose] ID=FILE ...   make a package from files\n"
     "  list FILE                            one line per entry: id, type, size\n"
     "  verify FILE                          check that a package is well formed\n"
     "  extract FILE ID OUT                  write one entry's bytes to OUT\n"
+    "  names FILE                           #define lines for the ids build handed out\n"
     "\n"
     "'lwpack COMMAND --help' describes one command.\n";
 
@@ -34,6 +38,37 @@ const char* const kPackHelp =
     "png, tga, gif for pictures; -1 for anything else). --transpose stores\n"
     "the payload transposed (header \"pck01s\"). OUT is replaced only when\n"
     "the whole package was written.\n";
+
+const char* const kBuildHelp =
+    "usage: lwpack build MANIFEST -o OUT [--transpose] [--quiet]\n"
+    "Builds the package OUT from the entries MANIFEST names, one per line:\n"
+    "\n"
+    "  KIND ID [SOURCE] [key=value ...]      ('#' starts a comment)\n"
+    "\n"
+    "  picture   ID FILE                     png, jpg, bmp, tga or gif\n"
+    "  library   ID FILE.mtl                 a material library\n"
+    "  model     ID FILE.obj [version=2|3]   one mesh per material, its MTL\n"
+    "                                        library stored as an entry of its own\n"
+    "  animation ID FRAMES [times=MS[,MS..]] [loop=] [pingpong=] [playing=]\n"
+    "                                        OBJ key frames sharing one topology\n"
+    "  movie     ID FRAMES [fps=F|time=S] [loop=] [pingpong=] [quality=Q]\n"
+    "                                        RGBA frames, cropped to what they show,\n"
+    "                                        stored as JPEG picture and mask\n"
+    "  phaser    ID [phase=] [duration=] [active=] [reverse=] [loop=]\n"
+    "                [pingpong=] [smooth=] [halfsmooth=]\n"
+    "  matrix    ID [values=16 numbers separated by commas]\n"
+    "\n"
+    "ID is an integer or 'auto'. FRAMES is a folder, a pattern such as\n"
+    "frames/sheet-*.obj, or files separated by commas. Flags take yes or no.\n"
+    "Sources are relative to the manifest's folder. The ids handed out are\n"
+    "listed in OUT.names ('lwpack names OUT'). On a terminal the build shows\n"
+    "its progress; --quiet prints nothing but errors. A failed build leaves no\n"
+    "OUT behind.\n";
+
+const char* const kNamesHelp =
+    "usage: lwpack names FILE\n"
+    "Prints '#define FXNAME_<SOURCE>  <ID>' for every id lwpack build handed\n"
+    "out for FILE (read from FILE.names).\n";
 
 const char* const kListHelp =
     "usage: lwpack list FILE\n"
@@ -190,6 +225,59 @@ int localVerify(int argc, char** argv)
     return ok ? 0 : 1;
 }
 
+int localBuild(int argc, char** argv)
+{
+    FXPackageBuilder b;
+    const char* manifest = nullptr;
+    const char* out = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--transpose") == 0)
+            b.transpose = true;
+        else if (std::strcmp(argv[i], "--quiet") == 0)
+            b.quiet = true;
+        else if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc)
+            out = argv[++i];
+        else if (!manifest && argv[i][0] != '-')
+            manifest = argv[i];
+        else
+            return localUsage(kBuildHelp);
+    }
+    if (!manifest || !out)
+        return localUsage(kBuildHelp);
+    if (!b.Build(manifest, out)) {
+        std::fprintf(stderr, "lwpack: %s\n", b.error.Get());
+        return 1;
+    }
+    if (!b.quiet)
+        std::printf("%s: %d manifest entries, %d package entries\n", out, b.entries, b.totalEntries);
+    return 0;
+}
+
+int localNames(int argc, char** argv)
+{
+    (void)argc;
+    std::string names = std::string(argv[0]) + ".names";
+    FXPackage pkg;
+    if (!pkg.LoadNames(names.c_str())) {
+        std::fprintf(stderr, "lwpack: %s: cannot read the names lwpack build wrote\n", names.c_str());
+        return 1;
+    }
+    pkg.names.idBase = 0;
+    std::string tmp = names + ".h.tmp";
+    bool ok = pkg.SaveNamesCpp(tmp.c_str());
+    std::string text;
+    std::string why;
+    ok = ok && localReadFile(tmp.c_str(), &text, &why);
+    std::error_code ec;
+    std::filesystem::remove(tmp, ec);
+    if (!ok) {
+        std::fprintf(stderr, "lwpack: %s: cannot list the names\n", names.c_str());
+        return 1;
+    }
+    std::fputs(text.c_str(), stdout);
+    return 0;
+}
+
 int localExtract(int argc, char** argv)
 {
     (void)argc;
@@ -234,6 +322,8 @@ int main(int argc, char** argv)
         int minArgs, maxArgs;
         int (*run)(int, char**);
     } commands[] = {
+        {"build", kBuildHelp, 3, 5, localBuild},
+        {"names", kNamesHelp, 1, 1, localNames},
         {"pack", kPackHelp, 1, 1 << 30, localPack},
         {"list", kListHelp, 1, 1, localList},
         {"verify", kVerifyHelp, 1, 1, localVerify},

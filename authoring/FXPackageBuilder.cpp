@@ -1,0 +1,665 @@
+#include "authoring/FXPackageBuilder.h"
+
+#include "base/FXMatrix.h"
+#include "base/fxTrace.h"
+#include "geometry/FXAnim.h"
+#include "geometry/FXMesh.h"
+#include "geometry/FXModel.h"
+#include "geometry/SMovie.h"
+#include "package/FXPackage.h"
+#include "platform/fxSystem.h"
+#include "render/FXCanvas.h"
+#include "render/FXMatlib.h"
+#include "render/fxDevil.h"
+#include "show/FXPhaser.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Entry {
+    int line = 0;
+    std::string kind;
+    bool autoId = false;
+    int id = 0;
+    std::string source;
+    std::map<std::string, std::string> options;
+};
+
+// What each kind takes: whether it has a source, and its option keys.
+struct Kind {
+    const char* name;
+    bool source;
+    std::vector<std::string> keys;
+};
+
+const Kind kKinds[] = {
+    {"picture", true, {}},
+    {"library", true, {}},
+    {"model", true, {"version"}},
+    {"animation", true, {"times", "loop", "pingpong", "playing"}},
+    {"movie", true, {"fps", "time", "loop", "pingpong", "quality"}},
+    {"phaser", false, {"phase", "duration", "active", "reverse", "loop", "pingpong", "smooth", "halfsmooth"}},
+    {"matrix", false, {"values"}},
+};
+
+const Kind* localKind(const std::string& name)
+{
+    for (const Kind& k : kKinds)
+        if (name == k.name)
+            return &k;
+    return nullptr;
+}
+
+// Words separated by blanks; "double quotes" keep blanks in a word; '#'
+// outside quotes starts a comment. False on an unterminated quote.
+bool localWords(const std::string& line, std::vector<std::string>* out)
+{
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+            ++i;
+        if (i >= line.size() || line[i] == '#')
+            break;
+        std::string w;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+            if (line[i] == '"') {
+                size_t end = line.find('"', i + 1);
+                if (end == std::string::npos)
+                    return false;
+                w += line.substr(i + 1, end - i - 1);
+                i = end + 1;
+            } else {
+                w += line[i++];
+            }
+        }
+        out->push_back(w);
+    }
+    return true;
+}
+
+bool localInt(const std::string& s, int* out)
+{
+    if (s.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(s.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || v < -2147483647L - 1 || v > 2147483647L)
+        return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+bool localNumber(const std::string& s, double* out)
+{
+    if (s.empty())
+        return false;
+    char* end = nullptr;
+    double v = std::strtod(s.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(v))
+        return false;
+    *out = v;
+    return true;
+}
+
+std::vector<std::string> localSplit(const std::string& s, char sep)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (;;) {
+        size_t at = s.find(sep, start);
+        out.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos)
+            return out;
+        start = at + 1;
+    }
+}
+
+// '*' matches any run of characters, '?' one.
+bool localMatch(const char* pattern, const char* name)
+{
+    if (*pattern == '\0')
+        return *name == '\0';
+    if (*pattern == '*')
+        return localMatch(pattern + 1, name) || (*name && localMatch(pattern, name + 1));
+    return *name && (*pattern == '?' || *pattern == *name) && localMatch(pattern + 1, name + 1);
+}
+
+bool localHasExtension(const fs::path& p, std::initializer_list<const char*> exts)
+{
+    std::string e = p.extension().string();
+    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char* x : exts)
+        if (e == x)
+            return true;
+    return false;
+}
+
+class Builder {
+public:
+    Builder(FXPackageBuilder* owner, const char* manifest, const char* out)
+        : owner(owner), manifest(manifest), out(out), base(fs::path(manifest).parent_path())
+    {
+    }
+    ~Builder()
+    {
+        std::error_code ec;
+        if (!work.empty())
+            fs::remove_all(work, ec);
+    }
+
+    bool Run();
+
+private:
+    FXPackageBuilder* owner;
+    std::string manifest, out;
+    fs::path base, work;
+    std::vector<Entry> list;
+    FXPackage pkg;
+    int parts = 0;
+
+    bool Fail(int line, const char* fmt, ...) FX_PRINTF(3, 4);
+    bool Parse();
+    bool BuildEntry(const Entry& e);
+    int IdFor(const Entry& e);
+    std::string Part(const std::string& name);
+    fs::path Source(const std::string& s) const;
+    bool Frames(const Entry& e, std::initializer_list<const char*> exts, std::vector<fs::path>* out);
+    bool Flag(const Entry& e, const char* key, bool* v);
+    bool Picture(const Entry& e);
+    bool Library(const Entry& e);
+    bool LibraryOf(const Entry& e, FXModel* m, const fs::path& obj);
+    bool Import(const Entry& e, const fs::path& obj, FXModel* m);
+    bool Model(const Entry& e);
+    bool Animation(const Entry& e);
+    bool Movie(const Entry& e);
+    template <class Save>
+    bool Record(const Entry& e, const char* name, Save save);
+    bool Phaser(const Entry& e);
+    bool Matrix(const Entry& e);
+};
+
+bool Builder::Fail(int line, const char* fmt, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    if (owner->error.IsEmpty()) {
+        if (line > 0)
+            owner->error.Format("%s:%d: %s", manifest.c_str(), line, text);
+        else
+            owner->error.Format("%s: %s", manifest.c_str(), text);
+    }
+    return false;
+}
+
+fs::path Builder::Source(const std::string& s) const
+{
+    fs::path p(s);
+    return p.is_absolute() ? p : base / p;
+}
+
+std::string Builder::Part(const std::string& name)
+{
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%04d-", parts++);
+    return (work / (prefix + name)).string();
+}
+
+bool Builder::Parse()
+{
+    FILE* f = std::fopen(manifest.c_str(), "rb");
+    if (!f)
+        return Fail(0, "cannot read the manifest: %s", std::strerror(errno));
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    std::fclose(f);
+
+    std::map<int, int> lineOfId;
+    int number = 0;
+    for (const std::string& line : localSplit(text, '\n')) {
+        ++number;
+        std::vector<std::string> w;
+        if (!localWords(line, &w))
+            return Fail(number, "a quote is not closed");
+        if (w.empty())
+            continue;
+        Entry e;
+        e.line = number;
+        e.kind = w[0];
+        const Kind* k = localKind(e.kind);
+        if (!k)
+            return Fail(number, "unknown kind \"%s\" (picture, library, model, animation, movie, phaser, matrix)",
+                        e.kind.c_str());
+        if (w.size() < 2)
+            return Fail(number, "%s needs an id (an integer or \"auto\")", e.kind.c_str());
+        if (w[1] == "auto")
+            e.autoId = true;
+        else if (!localInt(w[1], &e.id))
+            return Fail(number, "\"%s\" is not an id (an integer or \"auto\")", w[1].c_str());
+        size_t i = 2;
+        if (k->source) {
+            if (w.size() < 3 || w[2].find('=') != std::string::npos)
+                return Fail(number, "%s needs a source file", e.kind.c_str());
+            e.source = w[i++];
+        }
+        for (; i < w.size(); ++i) {
+            size_t eq = w[i].find('=');
+            std::string key = w[i].substr(0, eq);
+            if (eq == std::string::npos || std::find(k->keys.begin(), k->keys.end(), key) == k->keys.end())
+                return Fail(number, "%s takes no \"%s\"", e.kind.c_str(), w[i].c_str());
+            e.options[key] = w[i].substr(eq + 1);
+        }
+        if (!e.autoId) {
+            auto seen = lineOfId.find(e.id);
+            if (seen != lineOfId.end())
+                return Fail(number, "id %d is already given on line %d", e.id, seen->second);
+            lineOfId[e.id] = number;
+        }
+        list.push_back(e);
+    }
+    if (list.empty())
+        return Fail(0, "the manifest names no entries");
+    // Handed-out ids start above every given one.
+    int top = 999;
+    for (const Entry& e : list)
+        if (!e.autoId && e.id > top)
+            top = e.id;
+    if (top == 2147483647)
+        return Fail(lineOfId[top], "no ids are left above %d for the entries the tool hands out", top);
+    pkg.names.idBase = top + 1;
+    return true;
+}
+
+int Builder::IdFor(const Entry& e)
+{
+    if (!e.autoId)
+        return e.id;
+    char key[64];
+    std::snprintf(key, sizeof key, ":%d", e.line);
+    return pkg.names.BuildId((e.source.empty() ? e.kind + key : e.source + key).c_str());
+}
+
+bool Builder::Flag(const Entry& e, const char* key, bool* v)
+{
+    auto it = e.options.find(key);
+    if (it == e.options.end())
+        return true;
+    if (it->second == "yes" || it->second == "true" || it->second == "1")
+        *v = true;
+    else if (it->second == "no" || it->second == "false" || it->second == "0")
+        *v = false;
+    else
+        return Fail(e.line, "%s=%s: expected yes or no", key, it->second.c_str());
+    return true;
+}
+
+// A folder (its files of those extensions, by name), a file pattern with
+// '*' or '?', or a comma-separated list of files.
+bool Builder::Frames(const Entry& e, std::initializer_list<const char*> exts, std::vector<fs::path>* files)
+{
+    std::error_code ec;
+    fs::path src = Source(e.source);
+    std::string name = src.filename().string();
+    if (fs::is_directory(src, ec) || name.find_first_of("*?") != std::string::npos) {
+        bool folder = fs::is_directory(src, ec);
+        fs::path dir = folder ? src : src.parent_path();
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            std::string f = it->path().filename().string();
+            if (it->is_regular_file() && (folder ? localHasExtension(it->path(), exts) : localMatch(name.c_str(), f.c_str())))
+                files->push_back(it->path());
+        }
+        if (ec)
+            return Fail(e.line, "cannot read the folder %s", dir.string().c_str());
+        std::sort(files->begin(), files->end());
+    } else {
+        for (const std::string& s : localSplit(e.source, ','))
+            files->push_back(Source(s));
+    }
+    if (files->empty())
+        return Fail(e.line, "%s names no frames", e.source.c_str());
+    for (const fs::path& p : *files)
+        if (!fs::is_regular_file(p, ec))
+            return Fail(e.line, "cannot read %s", p.string().c_str());
+    return true;
+}
+
+bool Builder::Picture(const Entry& e)
+{
+    fs::path src = Source(e.source);
+    int size = 0, type = 0;
+    std::error_code ec;
+    if (!fs::is_regular_file(src, ec) || !FXPackage::CheckFile(src.string().c_str(), &size, &type))
+        return Fail(e.line, "cannot read %s", src.string().c_str());
+    if (type == kFxTypeNone)
+        return Fail(e.line, "%s is not a picture file (png, jpg, bmp, tga or gif)", src.string().c_str());
+    FXCanvas c;
+    c.detectMaskNames = false;
+    if (!c.CreateFromPict(src.string().c_str()))
+        return Fail(e.line, "%s: the image library cannot decode it", src.string().c_str());
+    pkg.AddDataFile(IdFor(e), src.string().c_str());
+    return true;
+}
+
+// The library entry of a material file; one entry however many models use it.
+bool Builder::LibraryOf(const Entry& e, FXModel* m, const fs::path& obj)
+{
+    if (!m->matlib) {
+        m->matlibName.Clear();
+        return true;
+    }
+    std::string mtl = fs::absolute(fs::path(m->matlibName.Get())).lexically_normal().string();
+    int id = pkg.names.FindId(mtl.c_str());
+    if (id < 0) {
+        id = pkg.names.BuildId(mtl.c_str());
+        FXMatlib* lib = m->matlib;
+        lib->name.Set(fs::path(mtl).filename().string().c_str());
+        pkg.baseDir.Set(fs::path(mtl).parent_path().string().c_str());
+        if (!lib->Compile(&pkg))
+            return Fail(e.line, "%s: a texture of %s cannot be stored", obj.string().c_str(), mtl.c_str());
+        std::string part = Part(fs::path(mtl).filename().string() + ".lib");
+        if (!lib->Save(part.c_str()))
+            return Fail(e.line, "cannot write %s", part.c_str());
+        pkg.AddDataFile(id, part.c_str());
+    }
+    m->matlibName.Format("%d", id);
+    return true;
+}
+
+bool Builder::Import(const Entry& e, const fs::path& obj, FXModel* m)
+{
+    FXStr why;
+    if (!m->ImportObj(obj.string().c_str(), &why))
+        return Fail(e.line, "%s", why.Get());
+    if (m->meshes.count == 0)
+        return Fail(e.line, "%s has no faces", obj.string().c_str());
+    m->name.Set(obj.filename().string().c_str());
+    // The record stores material names; meshes find their materials again
+    // when the show loads them.
+    for (int i = 0; i < m->meshes.count; ++i)
+        static_cast<FXMesh*>(m->meshes.Get(i))->material = nullptr;
+    return true;
+}
+
+bool Builder::Library(const Entry& e)
+{
+    fs::path src = fs::absolute(Source(e.source)).lexically_normal();
+    FXMatlib lib;
+    if (!lib.LoadFromMtl(src.string().c_str()))
+        return Fail(e.line, "cannot read the material file %s", src.string().c_str());
+    lib.name.Set(src.filename().string().c_str());
+    pkg.baseDir.Set(src.parent_path().string().c_str());
+    if (!lib.Compile(&pkg))
+        return Fail(e.line, "a texture of %s cannot be stored", src.string().c_str());
+    std::string part = Part(src.filename().string() + ".lib");
+    if (!lib.Save(part.c_str()))
+        return Fail(e.line, "cannot write %s", part.c_str());
+    int id = e.autoId ? pkg.names.FindId(src.string().c_str()) : e.id;
+    if (id < 0)
+        id = pkg.names.BuildId(src.string().c_str());
+    pkg.AddDataFile(id, part.c_str());
+    return true;
+}
+
+bool Builder::Model(const Entry& e)
+{
+    int version = 3;
+    auto v = e.options.find("version");
+    if (v != e.options.end() && (!localInt(v->second, &version) || (version != 2 && version != 3)))
+        return Fail(e.line, "version=%s: expected 2 or 3", v->second.c_str());
+    FXModel m;
+    fs::path obj = Source(e.source);
+    if (!Import(e, obj, &m) || !LibraryOf(e, &m, obj))
+        return false;
+    std::string part = Part(obj.filename().string() + ".xm");
+    if (!m.Save(part.c_str(), version))
+        return Fail(e.line, "cannot write %s", part.c_str());
+    pkg.AddDataFile(IdFor(e), part.c_str());
+    return true;
+}
+
+bool Builder::Animation(const Entry& e)
+{
+    std::vector<fs::path> files;
+    if (!Frames(e, {".obj"}, &files))
+        return false;
+    std::vector<int> times(files.size(), 500);
+    auto t = e.options.find("times");
+    if (t != e.options.end()) {
+        std::vector<std::string> parts = localSplit(t->second, ',');
+        if (parts.size() != 1 && parts.size() != files.size())
+            return Fail(e.line, "times= gives %zu values for %zu key frames", parts.size(), files.size());
+        for (size_t i = 0; i < files.size(); ++i) {
+            const std::string& s = parts[parts.size() == 1 ? 0 : i];
+            if (!localInt(s, &times[i]) || times[i] <= 0)
+                return Fail(e.line, "times=%s: expected milliseconds above 0", t->second.c_str());
+        }
+    }
+    FXAnim anim;
+    if (!Flag(e, "loop", &anim.loop) || !Flag(e, "pingpong", &anim.pingPong) || !Flag(e, "playing", &anim.playing))
+        return false;
+    for (size_t i = 0; i < files.size(); ++i) {
+        auto m = std::make_unique<FXModel>();
+        if (!Import(e, files[i], m.get()))
+            return false;
+        if (i == 0) {
+            if (!LibraryOf(e, m.get(), files[i]))
+                return false;
+        } else {
+            // Every frame reads frame 0's index streams: the triangles must be
+            // the same, vertex by vertex.
+            const FXModel* f0 = anim.GetFrame(0);
+            if (m->meshes.count != f0->meshes.count)
+                return Fail(e.line, "%s has %d meshes, the first key frame %d", files[i].string().c_str(),
+                            m->meshes.count, f0->meshes.count);
+            for (int j = 0; j < m->meshes.count; ++j) {
+                const FXMesh* a = static_cast<const FXMesh*>(f0->meshes.Get(j));
+                const FXMesh* b = static_cast<const FXMesh*>(m->meshes.Get(j));
+                if (a->vertexCount != b->vertexCount || a->indexCount != b->indexCount ||
+                    std::memcmp(a->indices, b->indices, sizeof(int) * static_cast<size_t>(a->indexCount)) != 0 ||
+                    !a->matName.Compare(b->matName.Get()))
+                    return Fail(e.line, "%s does not share the topology of the first key frame (mesh %d)",
+                                files[i].string().c_str(), j);
+            }
+            m->matlibName = f0->matlibName;
+        }
+        anim.AddFrame(m.release(), files[i].stem().string().c_str(), times[i]);
+    }
+    std::string part = Part(files[0].stem().string() + ".xa");
+    if (!anim.Save(part.c_str()))
+        return Fail(e.line, "cannot write %s", part.c_str());
+    pkg.AddDataFile(IdFor(e), part.c_str());
+    return true;
+}
+
+bool Builder::Movie(const Entry& e)
+{
+    std::vector<fs::path> files;
+    if (!Frames(e, {".png", ".tga", ".bmp", ".gif", ".jpg", ".jpeg"}, &files))
+        return false;
+    SMovie movie;
+    movie.loop = movie.pingPong = false;
+    movie.frameTime = 0.04;
+    double v = 0;
+    auto fps = e.options.find("fps"), time = e.options.find("time");
+    if (fps != e.options.end() && time != e.options.end())
+        return Fail(e.line, "give fps= or time=, not both");
+    if (fps != e.options.end()) {
+        if (!localNumber(fps->second, &v) || v <= 0)
+            return Fail(e.line, "fps=%s: expected frames per second above 0", fps->second.c_str());
+        movie.frameTime = 1.0 / v;
+    }
+    if (time != e.options.end()) {
+        if (!localNumber(time->second, &v) || v < 0)
+            return Fail(e.line, "time=%s: expected seconds per frame", time->second.c_str());
+        movie.frameTime = v;
+    }
+    int quality = 85;
+    auto q = e.options.find("quality");
+    if (q != e.options.end() && (!localInt(q->second, &quality) || quality < 1 || quality > 99))
+        return Fail(e.line, "quality=%s: expected 1 to 99", q->second.c_str());
+    if (!Flag(e, "loop", &movie.loop) || !Flag(e, "pingpong", &movie.pingPong))
+        return false;
+    FXCanvas::SetJpegQuality(quality);
+    int id = IdFor(e);
+    for (size_t i = 0; i < files.size(); ++i) {
+        FXCanvas frame;
+        frame.detectMaskNames = false;
+        if (!frame.CreateFromPict(files[i].string().c_str()))
+            return Fail(e.line, "%s: the image library cannot decode it", files[i].string().c_str());
+        char name[48];
+        std::snprintf(name, sizeof name, "movie%d-%04zu", id, i);
+        std::string pict = Part(std::string(name) + "-picture.jpg"), mask = Part(std::string(name) + "-mask.jpg");
+        if (!movie.AddFrame(frame.pixmap, pict.c_str(), mask.c_str()))
+            return Fail(e.line, "%s: cannot write its JPEG picture and mask", files[i].string().c_str());
+    }
+    std::string record = Part("movie.xs");
+    if (!movie.AddToPackage(&pkg, id, record.c_str()))
+        return Fail(e.line, "cannot store the movie's frames");
+    return true;
+}
+
+// A record written by save into a part file, queued as the entry's bytes.
+template <class Save>
+bool Builder::Record(const Entry& e, const char* name, Save save)
+{
+    std::string part = Part(name);
+    FILE* f = std::fopen(part.c_str(), "wb");
+    bool ok = f && save(f);
+    if (f)
+        ok = std::fclose(f) == 0 && ok;
+    if (!ok)
+        return Fail(e.line, "cannot write %s", part.c_str());
+    pkg.AddDataFile(IdFor(e), part.c_str());
+    return true;
+}
+
+bool Builder::Phaser(const Entry& e)
+{
+    FXPhaser p;
+    double v = 0;
+    for (const char* key : {"phase", "duration"}) {
+        auto it = e.options.find(key);
+        if (it == e.options.end())
+            continue;
+        if (!localNumber(it->second, &v))
+            return Fail(e.line, "%s=%s: expected a number", key, it->second.c_str());
+        if (key[0] == 'p')
+            p.phase = static_cast<float>(v);
+        else
+            p.duration = v;
+    }
+    if (!Flag(e, "active", &p.active) || !Flag(e, "reverse", &p.reverse) || !Flag(e, "loop", &p.loop) ||
+        !Flag(e, "pingpong", &p.pingPong) || !Flag(e, "smooth", &p.smooth) || !Flag(e, "halfsmooth", &p.halfSmooth))
+        return false;
+    return Record(e, "phaser", [&p](FILE* f) { return p.Save(f); });
+}
+
+bool Builder::Matrix(const Entry& e)
+{
+    FXMatrix m;
+    auto it = e.options.find("values");
+    if (it != e.options.end()) {
+        std::vector<std::string> parts = localSplit(it->second, ',');
+        if (parts.size() != 16)
+            return Fail(e.line, "values= needs 16 numbers in element order, not %zu", parts.size());
+        for (int i = 0; i < 16; ++i) {
+            double v = 0;
+            if (!localNumber(parts[static_cast<size_t>(i)], &v))
+                return Fail(e.line, "values=: \"%s\" is not a number", parts[static_cast<size_t>(i)].c_str());
+            m.m[i] = static_cast<float>(v);
+        }
+    }
+    return Record(e, "matrix", [&m](FILE* f) { return m.Save(f); });
+}
+
+bool Builder::BuildEntry(const Entry& e)
+{
+    if (e.kind == "picture")
+        return Picture(e);
+    if (e.kind == "library")
+        return Library(e);
+    if (e.kind == "model")
+        return Model(e);
+    if (e.kind == "animation")
+        return Animation(e);
+    if (e.kind == "movie")
+        return Movie(e);
+    if (e.kind == "phaser")
+        return Phaser(e);
+    return Matrix(e);
+}
+
+bool Builder::Run()
+{
+    if (!Parse())
+        return false;
+    if (!fxDevilBound() && !fxLoadDevil())
+        return Fail(0, "the image library (DevIL) cannot be loaded; it decodes and encodes the pictures");
+    std::error_code ec;
+    work = fs::path(out + ".lwpack-work");
+    fs::remove_all(work, ec);
+    if (!fs::create_directories(work, ec))
+        return Fail(0, "cannot make the work folder %s", work.string().c_str());
+    bool progress = !owner->quiet && fxSysStderrIsTerminal();
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (progress)
+            std::fprintf(stderr, "\rlwpack: %s: %zu of %zu entries", out.c_str(), i, list.size());
+        if (!BuildEntry(list[i])) {
+            if (progress)
+                std::fprintf(stderr, "\n");
+            return false;
+        }
+        ++owner->entries;
+    }
+    if (progress)
+        std::fprintf(stderr, "\rlwpack: %s: %zu of %zu entries\n", out.c_str(), list.size(), list.size());
+    owner->totalEntries = pkg.pendingIds.count;
+    // Ids must be unique in the package: a handed-out id never meets a given
+    // one (they start above), but two references to one file share an id.
+    if (!pkg.Save(out.c_str(), owner->transpose ? 1 : 0))
+        return Fail(0, "cannot write the package %s", out.c_str());
+    // The name list keeps no id base: empty slots stand for the ids below it.
+    FXPackage names;
+    for (int i = 0; i < pkg.names.idBase; ++i)
+        names.names.names.Push(nullptr);
+    for (int i = 0; i < pkg.names.names.count; ++i)
+        names.names.names.Push(pkg.names.names.Get(i));
+    std::string list = out + ".names";
+    if (!names.SaveNames(list.c_str()))
+        return Fail(0, "cannot write the name list %s", list.c_str());
+    return true;
+}
+
+} // namespace
+
+bool FXPackageBuilder::Build(const char* manifest, const char* out)
+{
+    error.Clear();
+    entries = totalEntries = 0;
+    if (!manifest || !out || !*manifest || !*out) {
+        error.Set("a manifest and an output file are needed");
+        return false;
+    }
+    Builder b(this, manifest, out);
+    return b.Run();
+}

@@ -1,0 +1,179 @@
+#include "authoring/FXPackageBuilder.h"
+#include "base/FXMatrix.h"
+#include "base/fxTime.h"
+#include "geometry/FXAnim.h"
+#include "geometry/SMovie.h"
+#include "package/FXPackage.h"
+#include "package/FXPackageData.h"
+#include "render/FXCanvas.h"
+#include "render/FXMaterial.h"
+#include "render/FXMatlib.h"
+#include "render/fxDevil.h"
+#include "show/FXPhaser.h"
+#include "support/GLDevice.h"
+#include "support/PngWriter.h"
+#include "support/TempFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+void Write(const std::string& path, const std::string& text)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+}
+
+// A quad in the xy plane, moved by dz, with texture coordinates.
+std::string Quad(float dz)
+{
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "mtllib lib.mtl\nv -1 -1 %g\nv 1 -1 %g\nv 1 1 %g\nv -1 1 %g\n"
+                  "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl skin\nf 1/1 2/2 3/3 4/4\n",
+                  dz, dz, 2 * dz, dz);
+    return text;
+}
+
+class PackageBuilderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fxLoadDevil());
+        std::vector<uint32_t> red(16 * 8, 0xff0000ffu);
+        ASSERT_TRUE(WritePng(dir.File("pic.png"), 16, 8, red));
+        Write(dir.File("lib.mtl"), "newmtl skin\nKd 1 1 1\nmap_Kd pic.png\n");
+        Write(dir.File("quad.obj"), Quad(0));
+        Write(dir.File("key-0.obj"), Quad(0));
+        Write(dir.File("key-1.obj"), Quad(0.5f));
+        // Movie frames: a 10 x 10 area lit in a box that moves.
+        std::filesystem::create_directories(dir.File("frames"));
+        for (int i = 0; i < 3; ++i) {
+            std::vector<uint32_t> px(10 * 10, 0);
+            for (int y = 2; y < 6; ++y)
+                for (int x = i; x < i + 4; ++x)
+                    px[y * 10 + x] = 0xff00ff00u;
+            ASSERT_TRUE(WritePng(dir.File(("frames/" + std::to_string(i) + ".png").c_str()), 10, 10, px));
+        }
+    }
+    void TearDown() override { fxUnloadDevil(); }
+
+    bool Build(const std::string& manifest, FXPackageBuilder* b)
+    {
+        Write(dir.File("show.manifest"), manifest);
+        b->quiet = true;
+        return b->Build(dir.File("show.manifest").c_str(), dir.File("show.dat").c_str());
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(PackageBuilderTest, OneOfEachKindReadsBackThroughTheEngine)
+{
+    FXPackageBuilder b;
+    ASSERT_TRUE(Build("# one of each\n"
+                      "picture   12   pic.png\n"
+                      "library   auto lib.mtl\n"
+                      "model     2    quad.obj\n"
+                      "model     auto \"quad.obj\" version=2\n"
+                      "animation 8    key-*.obj times=400,600 loop=no\n"
+                      "movie     11   frames/ fps=20\n"
+                      "phaser    40   duration=2.5 loop=yes\n"
+                      "matrix    41   values=2,0,0,0,0,2,0,0,0,0,2,0,1,2,3,1\n",
+                      &b))
+        << b.error.Get();
+    EXPECT_EQ(b.entries, 8);
+    FXPackage pkg;
+    ASSERT_TRUE(pkg.Load(dir.File("show.dat").c_str()));
+
+    FXCanvas picture;
+    EXPECT_TRUE(picture.CreateFromPictCN(&pkg, 12));
+    EXPECT_EQ(picture.GetWidth(), 16);
+
+    GLDevice dev(32, 32);
+    ASSERT_TRUE(dev.created);
+    FXModel model;
+    ASSERT_TRUE(model.LoadCN(&pkg, 2));
+    model.UpdateMeshes();
+    ASSERT_EQ(model.meshes.count, 1);
+    ASSERT_NE(model.matlib, nullptr) << "the model's library is an entry of its own";
+    FXMaterial* skin = model.matlib->FindMaterial("skin");
+    ASSERT_NE(skin, nullptr);
+    EXPECT_GT(skin->GetWidthF(), 0) << "the library's texture is an entry too";
+
+    FXAnim anim;
+    ASSERT_TRUE(anim.LoadCN(&pkg, 8));
+    ASSERT_EQ(anim.frames.count, 2);
+    EXPECT_EQ(anim.GetFrame(1)->GetTotalVertices(), 4);
+    EXPECT_EQ(anim.frameTimes.GetInt(1), 600);
+    EXPECT_FALSE(anim.loop);
+
+    FXPackageData* d = pkg.GetDataPtr(40);
+    ASSERT_NE(d, nullptr);
+    FXPhaser phaser;
+    phaser.LoadC(&pkg, d);
+    EXPECT_DOUBLE_EQ(phaser.duration, 2.5);
+    EXPECT_TRUE(phaser.loop);
+    FXMatrix m;
+    m.LoadC(&pkg, pkg.GetDataPtr(41));
+    EXPECT_FLOAT_EQ(m.m[13], 2);
+
+    fxUseVirtualClock(50.0);
+    SMovie movie;
+    ASSERT_TRUE(movie.LoadCN(&pkg, 11));
+    ASSERT_EQ(movie.GetFrameCount(), 3);
+    EXPECT_EQ(movie.maxWidth, 4);
+    EXPECT_DOUBLE_EQ(movie.frameTime, 0.05);
+    ASSERT_TRUE(movie.LoadIntoMem());
+    movie.waitForFrame = true;
+    movie.Restart(fxGetTime());
+    for (int i = 0; i < 10 && movie.phase < 1.0f; ++i) {
+        movie.Prepare(-1);
+        dev.gl.Clrscr(true, true, false);
+        movie.OnRender(&dev.gl, fxGetTime());
+    }
+    EXPECT_FLOAT_EQ(movie.phase, 1.0f);
+    glFinish();
+    uint32_t lit = dev.Pixel(16, 12), dark = dev.Pixel(28, 28);
+    EXPECT_GT((lit >> 8) & 0xff, 200u) << "the last frame's green box";
+    EXPECT_LT(lit & 0xff, 60u);
+    EXPECT_LT((dark >> 8) & 0xff, 60u) << "outside the frame's rectangle";
+    fxUseRealClock();
+}
+
+TEST_F(PackageBuilderTest, ErrorsNameTheLineAndLeaveNoOutput)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"picture 1 pic.png\nsprite 2 pic.png\n", ":2: unknown kind \"sprite\""},
+        {"picture 1 pic.png\npicture 1 pic.png\n", ":2: id 1 is already given on line 1"},
+        {"picture x pic.png\n", ":1: \"x\" is not an id"},
+        {"picture 1 lib.mtl\n", ":1: "},
+        {"model 2 quad.obj size=3\n", ":1: model takes no \"size=3\""},
+        {"\n\nanimation 8 key-*.obj times=1,2,3\n", ":3: times= gives 3 values for 2 key frames"},
+        {"animation 8 key-0.obj,quad2.obj\n", ":1: cannot read"},
+        {"movie 11 frames/ fps=0\n", ":1: fps=0"},
+        {"picture 1 \"pic.png\n", ":1: a quote is not closed"},
+    };
+    for (const auto& c : cases) {
+        FXPackageBuilder b;
+        EXPECT_FALSE(Build(c.first, &b)) << c.first;
+        EXPECT_NE(std::string(b.error.Get()).find(c.second), std::string::npos) << b.error.Get();
+        EXPECT_NE(std::string(b.error.Get()).find("show.manifest"), std::string::npos) << b.error.Get();
+        EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat"))) << c.first;
+    }
+
+    // Key frames whose triangles differ cannot share index streams.
+    Write(dir.File("key-1.obj"),
+          Quad(0).replace(Quad(0).find("f 1/1 2/2 3/3 4/4"), 17, "f 1/1 2/2 4/4\nf 2/2 3/3 4/4"));
+    FXPackageBuilder b;
+    EXPECT_FALSE(Build("animation 8 key-*.obj\n", &b));
+    EXPECT_NE(std::string(b.error.Get()).find("does not share the topology"), std::string::npos) << b.error.Get();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat")));
+}
