@@ -32,8 +32,12 @@ lw_install_missing() {
 lw_build() {
     local dir=$1
     shift
-    if [ ! -f "$LW_ROOT/$dir/CMakeCache.txt" ]; then
-        lw_say "configuring $dir"
+    # Configured every time, so a folder made by an older script takes the
+    # options this one gives.
+    lw_say "configuring $dir"
+    if [ -f "$LW_ROOT/$dir/CMakeCache.txt" ]; then
+        cmake -S "$LW_ROOT" -B "$LW_ROOT/$dir" "$@" > /dev/null
+    else
         cmake -S "$LW_ROOT" -B "$LW_ROOT/$dir" -G Ninja "$@"
     fi
     lw_say "building $dir"
