@@ -447,7 +447,8 @@ bool Builder::Animation(const Entry& e)
     if (t != e.options.end()) {
         std::vector<std::string> parts = localSplit(t->second, ',');
         if (parts.size() != 1 && parts.size() != files.size())
-            return Fail(e.line, "times= gives %zu values for %zu key frames", parts.size(), files.size());
+            return Fail(e.line, "times= gives %d values for %d key frames", static_cast<int>(parts.size()),
+                        static_cast<int>(files.size()));
         for (size_t i = 0; i < files.size(); ++i) {
             const std::string& s = parts[parts.size() == 1 ? 0 : i];
             if (!localInt(s, &times[i]) || times[i] <= 0)
@@ -581,7 +582,7 @@ bool Builder::Matrix(const Entry& e)
     if (it != e.options.end()) {
         std::vector<std::string> parts = localSplit(it->second, ',');
         if (parts.size() != 16)
-            return Fail(e.line, "values= needs 16 numbers in element order, not %zu", parts.size());
+            return Fail(e.line, "values= needs 16 numbers in element order, not %d", static_cast<int>(parts.size()));
         for (int i = 0; i < 16; ++i) {
             double v = 0;
             if (!localNumber(parts[static_cast<size_t>(i)], &v))
@@ -623,7 +624,7 @@ bool Builder::Run()
     bool progress = !owner->quiet && fxSysStderrIsTerminal();
     for (size_t i = 0; i < list.size(); ++i) {
         if (progress)
-            std::fprintf(stderr, "\rlwpack: %s: %zu of %zu entries", out.c_str(), i, list.size());
+            std::fprintf(stderr, "\rlwpack: %s: %d of %d entries", out.c_str(), static_cast<int>(i), static_cast<int>(list.size()));
         if (!BuildEntry(list[i])) {
             if (progress)
                 std::fprintf(stderr, "\n");
@@ -632,7 +633,8 @@ bool Builder::Run()
         ++owner->entries;
     }
     if (progress)
-        std::fprintf(stderr, "\rlwpack: %s: %zu of %zu entries\n", out.c_str(), list.size(), list.size());
+        std::fprintf(stderr, "\rlwpack: %s: %d of %d entries\n", out.c_str(), static_cast<int>(list.size()),
+                     static_cast<int>(list.size()));
     owner->totalEntries = pkg.pendingIds.count;
     // Ids must be unique in the package: a handed-out id never meets a given
     // one (they start above), but two references to one file share an id.

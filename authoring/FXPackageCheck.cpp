@@ -8,6 +8,7 @@
 #include "render/FXCanvas.h"
 #include "render/fxDevil.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -295,7 +296,7 @@ void FXPackageCheck::CheckAnimation(int id)
     int meshes = r.Int("mesh count");
     std::string lib = r.Str("library reference");
     if (r.Ok() && static_cast<size_t>(times) != frames)
-        Problem(id, "%zu frame names but %d frame times", frames, times);
+        Problem(id, "%d frame names but %d frame times", static_cast<int>(frames), times);
     if (meshes < 0 || (r.Ok() && meshes > r.Left() / 28)) {
         Problem(id, "mesh count %d cannot be right", meshes);
         return;
@@ -322,7 +323,7 @@ void FXPackageCheck::CheckAnimation(int id)
         localLoadSlice(&map, at, r);
         for (int j = 0; j < meshes; ++j)
             if (!localRebuild(headers[j], &map, pools[j].get())) {
-                Problem(id, "frame %zu, mesh %d: the index stream does not match the frame's table", f, j);
+                Problem(id, "frame %d, mesh %d: the index stream does not match the frame's table", static_cast<int>(f), j);
                 break;
             }
     }
@@ -357,23 +358,23 @@ void FXPackageCheck::CheckMovie(int id)
     if (r.Left() > 0)
         Problem(id, "%d bytes after the movie record", r.Left());
     if (maskNames.size() != pictureNames.size() || static_cast<size_t>(rects) != 4 * pictureNames.size())
-        Problem(id, "%zu pictures, %zu masks and %d rectangle values do not describe the same frames",
-                pictureNames.size(), maskNames.size(), rects);
-    for (size_t i = 0; i < pictureNames.size() && i < maskNames.size(); ++i) {
+        Problem(id, "%d pictures, %d masks and %d rectangle values do not describe the same frames",
+                static_cast<int>(pictureNames.size()), static_cast<int>(maskNames.size()), rects);
+    for (int i = 0; i < static_cast<int>(std::min(pictureNames.size(), maskNames.size())); ++i) {
         int pic = 0, mask = 0;
-        bool have = Ref(id, "a frame picture", pictureNames[i].c_str(), &pic);
-        have = Ref(id, "a frame mask", maskNames[i].c_str(), &mask) && have;
+        bool have = Ref(id, "a frame picture", pictureNames[static_cast<size_t>(i)].c_str(), &pic);
+        have = Ref(id, "a frame mask", maskNames[static_cast<size_t>(i)].c_str(), &mask) && have;
         if (!have || !picturesDecoded)
             continue;
         LocalDecoded p = localDecodeJpeg(pkg->GetDataPtr(pic));
         LocalDecoded m = localDecodeJpeg(pkg->GetDataPtr(mask));
         if (!p.ok || !m.ok)
-            Problem(id, "frame %zu: the %s (entry %d) is not a JPEG picture the image library decodes", i,
+            Problem(id, "frame %d: the %s (entry %d) is not a JPEG picture the image library decodes", i,
                     p.ok ? "mask" : "picture", p.ok ? mask : pic);
         else if (p.width != m.width || p.height != m.height)
-            Problem(id, "frame %zu: the mask is %dx%d, the picture %dx%d", i, m.width, m.height, p.width, p.height);
+            Problem(id, "frame %d: the mask is %dx%d, the picture %dx%d", i, m.width, m.height, p.width, p.height);
         else if (p.bytesPerPixel != 3 || m.bytesPerPixel != 1)
-            Problem(id, "frame %zu: the picture has %d bytes per pixel and the mask %d (3 and 1 expected)", i,
+            Problem(id, "frame %d: the picture has %d bytes per pixel and the mask %d (3 and 1 expected)", i,
                     p.bytesPerPixel, m.bytesPerPixel);
     }
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "base/FXStrArray.h"
+#include "base/fxTrace.h"
 
 #include <set>
 
@@ -30,7 +31,7 @@ private:
     FXPackage* pkg = nullptr;
     std::set<int> librariesSeen, picturesSeen;
 
-    void Problem(int id, const char* fmt, ...);
+    void Problem(int id, const char* fmt, ...) FX_PRINTF(3, 4);
     void CheckModel(int id);
     void CheckAnimation(int id);
     void CheckMovie(int id);
