@@ -229,7 +229,8 @@ bool localSheet(const fs::path& dir, int* frames)
         for (int r = 0; r + 1 < rows; ++r)
             for (int c = 0; c + 1 < cols; ++c) {
                 int a = r * cols + c + 1, b = a + 1, d = a + cols, e = d + 1;
-                std::fprintf(f, "f %d/%d %d/%d %d/%d\nf %d/%d %d/%d %d/%d\n", a, a, d, d, b, b, b, b, d, d, e, e);
+                // Wound so that the normals face the viewer, who looks along +z.
+                std::fprintf(f, "f %d/%d %d/%d %d/%d\nf %d/%d %d/%d %d/%d\n", a, a, b, b, d, d, b, b, e, e, d, d);
             }
         std::fclose(f);
     }
