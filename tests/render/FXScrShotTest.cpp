@@ -1,0 +1,74 @@
+#include "base/fxTrace.h"
+#include "platform/PScreenCapture.h"
+#include "render/FXScrShot.h"
+#include "support/TempFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// A 3 x 2 display, blue-green-red-padding, failing at the step asked for.
+class FakeDisplay : public PScreenCapture {
+public:
+    int failAt = 0; // 1 Begin, 2 Lock
+    int ends = 0, shutdowns = 0;
+    unsigned char px[2][12] = {{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}, {10, 11, 12, 0, 13, 14, 15, 0, 16, 17, 18, 0}};
+
+    bool Begin(int* w, int* h, const char** failure) override
+    {
+        *w = 3;
+        *h = 2;
+        *failure = "Blt (dd7 - from primary to back)\n";
+        return failAt != 1;
+    }
+    bool Lock(const unsigned char** p, int* pitch, const char** failure) override
+    {
+        *p = &px[0][0];
+        *pitch = 12;
+        *failure = "Lock (dd7 - back)\n";
+        return failAt != 2;
+    }
+    void End() override { ++ends; }
+    void Shutdown() override { ++shutdowns; }
+};
+
+} // namespace
+
+TEST(FXScrShot, DisplayPixelsBecomeTheCanvasAndFailuresAreTraced)
+{
+    TempDir dir;
+    std::string log = dir.File("lwhirl.log");
+    ASSERT_TRUE(fxOpenTraces(log.c_str()));
+    FakeDisplay display;
+    fxSetScreenCapture(&display);
+    {
+        FXScrShot shot;
+        ASSERT_TRUE(shot.Update());
+        EXPECT_EQ(shot.count, 1);
+        EXPECT_EQ(shot.GetWidth(), 3);
+        EXPECT_EQ(shot.pixmap.Row(0)[0], 0xff010203u) << "red, green, blue from the display's order, alpha 255";
+        EXPECT_EQ(shot.pixmap.Row(1)[2], 0xff101112u) << "rows top-down";
+        ASSERT_GT(shot.pixmap.pitch, 3);
+        EXPECT_EQ(shot.pixmap.Row(0)[3], 0xff000000u) << "padding is opaque black";
+
+        display.failAt = 1;
+        EXPECT_FALSE(shot.Update());
+        EXPECT_EQ(shot.pixmap.Row(0)[0], 0xff010203u) << "a failed copy leaves the canvas";
+        display.failAt = 2;
+        EXPECT_FALSE(shot.Update());
+        EXPECT_EQ(shot.pixmap.Row(0)[0], 0xff000000u) << "a failed read leaves it black";
+        EXPECT_EQ(shot.count, 1);
+        EXPECT_EQ(display.ends, 2) << "every copy is released";
+    }
+    EXPECT_EQ(display.shutdowns, 1);
+    fxSetScreenCapture(nullptr);
+    fxCloseTraces();
+    std::string text = ReadFileBytes(log);
+    for (const char* message : {"] Blt (dd7 - from primary to back)\n", "] Lock (dd7 - back)\n"}) {
+        size_t at = text.find(message);
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.compare(text.rfind('\n', at) + 1, 8, "#ERROR: "), 0) << "an error line";
+    }
+}
