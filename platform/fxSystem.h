@@ -19,6 +19,12 @@ bool fxSysGetFontsDir(char* buf, int size);
 // True when a file or folder of that name exists.
 bool fxSysPathExists(const char* path);
 
+// Processor time the calling thread has used, in seconds; 0 where unknown.
+double fxSysThreadCpuSeconds();
+// The largest resident memory of the process so far, in bytes; 0 where
+// unknown.
+uint64_t fxSysPeakMemoryBytes();
+
 // True when the standard error stream is a terminal (progress lines go there).
 bool fxSysStderrIsTerminal();
 

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -70,6 +71,22 @@ bool fxSysPathExists(const char* path)
 {
     struct stat st;
     return path && path[0] && stat(path, &st) == 0;
+}
+
+double fxSysThreadCpuSeconds()
+{
+    timespec ts;
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) != 0)
+        return 0;
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+uint64_t fxSysPeakMemoryBytes()
+{
+    rusage u;
+    if (getrusage(RUSAGE_SELF, &u) != 0)
+        return 0;
+    return static_cast<uint64_t>(u.ru_maxrss) * 1024; // kilobytes on Linux
 }
 
 bool fxSysStderrIsTerminal()

@@ -58,6 +58,24 @@ bool fxSysPathExists(const char* path)
     return path && path[0] && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+double fxSysThreadCpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
+        return 0;
+    ULARGE_INTEGER k, u;
+    k.LowPart = kernel.dwLowDateTime;
+    k.HighPart = kernel.dwHighDateTime;
+    u.LowPart = user.dwLowDateTime;
+    u.HighPart = user.dwHighDateTime;
+    return (k.QuadPart + u.QuadPart) / 1e7;
+}
+
+uint64_t fxSysPeakMemoryBytes()
+{
+    return 0; // not needed by the Windows saver
+}
+
 bool fxSysStderrIsTerminal()
 {
     DWORD mode = 0;

@@ -1,0 +1,215 @@
+#include "host/FXRecorder.h"
+
+#include "base/fxTime.h"
+#include "host/fxHostState.h"
+#include "platform/fxSystem.h"
+#include "render/FXPictureCapture.h"
+#include "render/fxDevil.h"
+#include "render/fxGLHeaders.h"
+#include "show/Scene.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kSheetColumns = 6, kSheetRows = 4;
+const int kMaxFrames = 20000; // a run that never ends its second movie still ends
+
+// rgba rows bottom-up, as GL reads them and as the image library stores them.
+bool localSavePng(const std::string& path, int w, int h, const unsigned char* rgba)
+{
+    if (!fxDevilBound())
+        return false;
+    ILuint image = 0;
+    pilGenImages(1, &image);
+    pilBindImage(image);
+    bool ok = pilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 4, kIlRgba, kIlUnsignedByte,
+                          const_cast<unsigned char*>(rgba)) != 0;
+    pilEnable(kIlFileOverwrite);
+    ok = ok && pilSaveImage(path.c_str()) != 0;
+    pilDeleteImages(1, &image);
+    return ok;
+}
+
+} // namespace
+
+std::vector<uint32_t> fxTestDesktop(int width, int height)
+{
+    std::vector<uint32_t> px(static_cast<size_t>(width) * height);
+    int cw = std::max(1, width / 8), ch = std::max(1, height / 8);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            // A teal desktop, lighter towards the bottom right.
+            uint32_t r = 20 + 40 * x / std::max(1, width), g = 90 + 60 * y / std::max(1, height), b = 110;
+            uint32_t c = 0xff000000u | b << 16 | g << 8 | r;
+            bool left = x < cw, top = y < ch, right = x >= width - cw, bottom = y >= height - ch;
+            if (left && top)
+                c = 0xff0000ffu;
+            else if (right && top)
+                c = 0xff00ff00u;
+            else if (left && bottom)
+                c = 0xffff0000u;
+            else if (right && bottom)
+                c = 0xffffffffu;
+            // A window with a dark title bar in the upper left quarter.
+            int wx0 = width / 5, wx1 = width / 2, wy0 = height / 5, wy1 = height / 2;
+            if (x >= wx0 && x < wx1 && y >= wy0 && y < wy1)
+                c = y < wy0 + std::max(2, height / 30) ? 0xff603010u : 0xffeeeeeeu;
+            px[static_cast<size_t>(y) * width + x] = c;
+        }
+    return px;
+}
+
+int FXRecorder::Limit() const
+{
+    if (opt.frames >= 0)
+        return opt.frames;
+    return opt.preview ? static_cast<int>(opt.fps * 2) : kMaxFrames;
+}
+
+void FXRecorder::Thumb(int w, int h)
+{
+    thumbW = 160;
+    thumbH = std::max(1, 160 * h / std::max(1, w));
+    std::vector<uint32_t> t(static_cast<size_t>(thumbW) * thumbH);
+    for (int y = 0; y < thumbH; ++y)
+        for (int x = 0; x < thumbW; ++x) {
+            int sx = x * w / thumbW, sy = h - 1 - y * h / thumbH;
+            const unsigned char* p = &frame[(static_cast<size_t>(sy) * w + sx) * 4];
+            t[static_cast<size_t>(y) * thumbW + x] = p[0] | p[1] << 8 | p[2] << 16 | 0xff000000u;
+        }
+    thumbs.push_back(std::move(t));
+}
+
+void FXRecorder::OnPresent(int w, int h)
+{
+    if (done)
+        return;
+    double cpu = fxSysThreadCpuSeconds();
+    if (presented == 0)
+        startupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - initStart).count();
+    else if (lastCpu >= 0) {
+        (anim_id == 0 ? meshCpu : movieCpu) += cpu - lastCpu;
+        ++(anim_id == 0 ? meshFrames : movieFrames);
+    }
+
+    frame.resize(static_cast<size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    if (opt.pictures) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%05d.png", presented);
+        std::string path = (fs::path(opt.dir) / name).string();
+        if (localSavePng(path, w, h, frame.data()))
+            written.push_back(path);
+        else
+            failed = true;
+    }
+    // The contact sheet's sample: every stride-th frame; when the store is
+    // full every other copy goes and the stride doubles, so a long run keeps
+    // a bounded, even sample.
+    if (presented % thumbStride == 0)
+        Thumb(w, h);
+    if (thumbs.size() >= 2 * kSheetColumns * kSheetRows) {
+        for (size_t i = 1; 2 * i < thumbs.size(); ++i)
+            thumbs[i] = std::move(thumbs[2 * i]);
+        thumbs.resize((thumbs.size() + 1) / 2);
+        thumbStride *= 2;
+    }
+
+    ++presented;
+    fxAdvanceClock(1.0 / opt.fps);
+    bool showDone = opt.frames < 0 && !opt.preview && movie_ends >= 2;
+    if (presented >= Limit() || showDone || failed) {
+        showSeconds = fxGetTime() - opt.startTime;
+        done = true;
+    }
+    lastCpu = fxSysThreadCpuSeconds();
+}
+
+bool FXRecorder::SaveContactSheet()
+{
+    if (thumbs.empty())
+        return false;
+    int n = std::min<int>(kSheetColumns * kSheetRows, static_cast<int>(thumbs.size()));
+    int cols = std::min(kSheetColumns, n), rows = (n + cols - 1) / cols, gap = 4;
+    int sw = cols * thumbW + (cols + 1) * gap, sh = rows * thumbH + (rows + 1) * gap;
+    std::vector<unsigned char> sheet(static_cast<size_t>(sw) * sh * 4, 0);
+    for (size_t i = 3; i < sheet.size(); i += 4)
+        sheet[i] = 255;
+    for (int k = 0; k < n; ++k) {
+        // Evenly over the run, the first and the last frame included.
+        size_t pick = n > 1 ? static_cast<size_t>(k) * (thumbs.size() - 1) / (n - 1) : 0;
+        const std::vector<uint32_t>& t = thumbs[pick];
+        int ox = gap + (k % cols) * (thumbW + gap), oy = gap + (k / cols) * (thumbH + gap);
+        for (int y = 0; y < thumbH; ++y)
+            for (int x = 0; x < thumbW; ++x) {
+                uint32_t p = t[static_cast<size_t>(y) * thumbW + x];
+                unsigned char* d = &sheet[(static_cast<size_t>(sh - 1 - (oy + y)) * sw + ox + x) * 4];
+                d[0] = p & 0xff;
+                d[1] = (p >> 8) & 0xff;
+                d[2] = (p >> 16) & 0xff;
+            }
+    }
+    std::string path = (fs::path(opt.dir) / "contact-sheet.png").string();
+    bool loaded = fxDevilBound() || fxLoadDevil();
+    bool ok = loaded && localSavePng(path, sw, sh, sheet.data());
+    if (ok)
+        written.push_back(path);
+    return ok;
+}
+
+bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
+{
+    opt = options;
+    std::error_code ec;
+    fs::create_directories(opt.dir, ec);
+    if (!fs::is_directory(opt.dir, ec)) {
+        error = "cannot make the folder " + opt.dir;
+        return false;
+    }
+    opt.dir = fs::absolute(opt.dir, ec).string(); // the scene changes the current directory
+
+    FXPictureCapture capture;
+    int w = 0, h = 0;
+    window->GetScreenSize(&w, &h);
+    std::vector<uint32_t> builtIn;
+    if (opt.desktop.empty()) {
+        builtIn = fxTestDesktop(w, h);
+        capture.SetPixels(w, h, builtIn.data());
+    } else {
+        capture.SetFile(fs::absolute(opt.desktop, ec).string().c_str());
+    }
+    fxSetScreenCapture(&capture);
+    fxUseVirtualClock(opt.startTime);
+    FXRecordWindow recording(window, this);
+    gr.hideMultitexture = opt.noMultitexture;
+
+    initStart = std::chrono::steady_clock::now();
+    InitScene(&recording, opt.preview);
+    bool running = gr.hglrc != nullptr;
+    // Waiting on the wall clock: a sleep on the virtual clock would move the
+    // show's time from this thread.
+    while (running && !done)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    DestroyScene();
+    peakMemory = fxSysPeakMemoryBytes();
+    fxUseRealClock();
+    fxSetScreenCapture(nullptr);
+    if (!running) {
+        error = "no OpenGL context on the offscreen surface";
+        return false;
+    }
+    bool sheet = SaveContactSheet();
+    fxUnloadDevil();
+    if (failed || !sheet) {
+        error = "cannot write the pictures into " + opt.dir;
+        return false;
+    }
+    return true;
+}

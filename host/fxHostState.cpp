@@ -1,0 +1,9 @@
+#include "host/fxHostState.h"
+
+bool escapeHit = false;
+bool started = false;
+double startTime = 0;
+char vornPath[520] = {0};
+const char* const scrRegName = "Software\\vorn3d\\Screensavers\\Lumenwhirl";
+const char* const scrFile = "lwhirl.scr";
+const char* const logsFile = "lwhirl.log";

@@ -1,0 +1,12 @@
+// The saver host's process-wide state, shared by the window logic, the
+// platform entry points and the scene (which reads the install folder and
+// the trace file name from here).
+#pragma once
+
+extern bool escapeHit;   // a keyboard message reached the saver window
+extern bool started;     // the scene finished initialising
+extern double startTime; // fxGetTime() right after that
+extern char vornPath[520]; // the install folder; empty when none was found
+extern const char* const scrRegName;
+extern const char* const scrFile;
+extern const char* const logsFile;

@@ -1,0 +1,388 @@
+#include "show/Scene.h"
+
+#include "base/FXMatrix.h"
+#include "base/fxPaths.h"
+#include "base/fxRandom.h"
+#include "base/fxThread.h"
+#include "base/fxTrace.h"
+#include "geometry/FXMesh.h"
+#include "host/fxHostState.h"
+#include "render/FXScrShot.h"
+#include "render/fxDevil.h"
+#include "render/fxGLHeaders.h"
+
+#include <cmath>
+#include <cstring>
+
+// The show's objects, in construction order.
+bool isPreview = false;
+FXPackage pck;
+Scene sc;
+FXGL gr;
+FXLight light, light1;
+FXLight light2, light3, light4;
+FXDesk preview;
+FXMaterial preview_mat;
+FXMaterial scr_mat;
+FXAnim scr_anim;
+SMovie movie[4];
+SMovie pole;
+FXPhaser rot_phase;
+FXPhaser light1_phase1, light2_phase1, light3_phase1;
+FXVornGadget gad;
+FXErrGadget err_gad;
+FXDemoGadget demo;
+
+bool hasError = false;
+int anim_id = 0;
+float falling = 0;
+float movie_black = 0;
+bool first = true;
+int movie_id = -1;
+bool first_pole = true;
+const char* const mat_name = "Material.001";
+float light2_col[4] = {1.0f, 0.1f, 0.1f, 1.0f};
+float light3_col[4] = {1.0f, 0.1f, 0.1f, 1.0f};
+float light4_col[4] = {1.0f, 0.1f, 0.1f, 1.0f};
+int movie_ends = 0;
+
+namespace {
+
+const int kMovieIds[4] = {133, 454, 685, 686};
+const float kPi = 3.1415f; // the show's own value, in every angle below
+
+// The show's state as at process start, so that a second InitScene in one
+// process (tests, the recorder) starts the same show again.
+void localResetState()
+{
+    hasError = false;
+    anim_id = 0;
+    falling = 0;
+    movie_black = 0;
+    first = true;
+    movie_id = -1;
+    first_pole = true;
+    movie_ends = 0;
+}
+
+// The material keeps a copy of the capture: the capture is a local object
+// of InitScene, and the material's canvas must outlive it.
+void localTakeCapture(FXMaterial* m, const FXScrShot& shot)
+{
+    const FXPixmap& from = shot.pixmap;
+    FXPixmap& to = m->canvas.pixmap;
+    to.power2 = from.power2;
+    if (from.pitch > 0 && to.Realloc(from.width, from.height) && to.pitch == from.pitch &&
+        to.allocHeight == from.allocHeight) {
+        std::memcpy(to.pixels, from.pixels, sizeof(unsigned) * static_cast<size_t>(from.pitch) * from.allocHeight);
+        m->canvas.opaque = true;
+        m->canvas.mask = false;
+        m->SetTexture(&m->canvas);
+    } else {
+        m->SetTexture(nullptr);
+    }
+}
+
+int localPickMovie()
+{
+    fxResetRandom();
+    int id = static_cast<int>(fxGetRandom() * 3.5f);
+    return id > 3 ? 3 : id;
+}
+
+void localSpotLight(FXLight* l, const float* colour, float k)
+{
+    l->SetDefSpecular(1.0f);
+    l->MultiColor(colour);
+    l->MultiColorF(k, k, k, 1.0f);
+}
+
+// Part of every frame but the first of the full show: the white light dims
+// with the progress, the red spot lights circle.
+void localLights(PEnv* env, double t, float k1)
+{
+    float a = movie_black * 0.6f + 0.4f;
+    light1.SetDefDiffuse(1.0f);
+    light1.MultiColorF(k1, k1, k1, 1.0f);
+    FXLight* spots[3] = {&light2, &light3, &light4};
+    const float* colours[3] = {light2_col, light3_col, light4_col};
+    for (int i = 0; i < 3; ++i) {
+        localSpotLight(spots[i], colours[i], a);
+        spots[i]->spotExponent = 12.0f;
+        spots[i]->spotCutoff = 45.0f;
+        spots[i]->constantAtt = 0.4f;
+        spots[i]->linearAtt = 0.4f;
+        spots[i]->quadraticAtt = 0.0f;
+    }
+    light1_phase1.OnRender(env, t);
+    light2_phase1.OnRender(env, t);
+    light3_phase1.OnRender(env, t);
+    float p1 = light1_phase1.phase, p2 = light2_phase1.phase, p3 = light3_phase1.phase;
+    light2.pos[0] = 0.4f * std::sin(2 * kPi * p1) - 0.7f;
+    light2.pos[1] = 0.4f * std::cos(2 * kPi * p1) - 0.7f;
+    light2.pos[2] = -1.0f;
+    light3.pos[0] = 0.4f * std::sin(-2 * kPi * p2) + 0.7f;
+    light3.pos[1] = 0.4f * std::cos(-2 * kPi * p2) - 0.7f;
+    light3.pos[2] = -1.0f;
+    light4.pos[0] = 0.4f * std::sin(-2 * kPi * p3);
+    light4.pos[1] = 0.4f * std::cos(-2 * kPi * p3) + 0.7f;
+    light4.pos[2] = -1.0f;
+}
+
+void localMoviePhase(PEnv* env, double t, const float* c)
+{
+    FXMatrix b;
+    b.SetScaleF(0.8f, 0.9f, 1.0f);
+    gr.ApplyMatrix(&b);
+    gr.EnableLights(false);
+    if (first_pole) {
+        if (movie_black >= 0.9f) {
+            first_pole = false;
+            movie_black = 1.0f;
+        }
+        pole.Prepare(-1);
+        const float k[4] = {movie_black, movie_black, movie_black, movie_black};
+        pole.desk.UpdateColCol(k);
+    }
+    pole.OnRender(env, t);
+    if (movie_id == 2 || movie_id == 3) {
+        FXMatrix right;
+        right.SetMoveF(0.045816734f, 0, 0);
+        gr.MultiplyMatrix(&right);
+    }
+    SMovie& m = movie[movie_id];
+    m.Prepare(-1);
+    m.desk.UpdateColCol(c);
+    m.OnRender(env, t);
+    float v = m.phase;
+    if (v >= 1.0f) {
+        v = 1.0f;
+        ++movie_ends;
+        movie_id = localPickMovie();
+        movie[movie_id].Restart(t);
+    }
+    if (v <= 0.25f)
+        movie_black = 4.0f * v;
+    else if (v <= 0.75f)
+        movie_black = 1.0f;
+    else
+        movie_black = 4.0f * (1.0f - v);
+}
+
+void localShow(PEnv* env, double t)
+{
+    if (first) {
+        scr_anim.backward = false;
+        scr_anim.StartAnim(t);
+        rot_phase.Restart(t);
+    }
+    const float c[4] = {movie_black, movie_black, movie_black, movie_black};
+    rot_phase.OnRender(env, t);
+    float r = rot_phase.phase, f = falling;
+    FXMatrix ry, rx, s, ty, tz;
+    ry.SetRotateY((r * 90.0f - 45.0f) * f);
+    rx.SetRotateX(f * -7.0f);
+    s.SetScaleF(0.4f * f + 1.0f, 0.4f * f + 1.0f, 1.6f * f + 1.0f);
+    ty.SetMoveF(0, 0.25f * f, 0);
+    tz.SetMoveF(0, 0, -0.2f * f);
+    gr.ApplyMatrix(&ty);
+    gr.MultiplyMatrix(&ry);
+    gr.MultiplyMatrix(&rx);
+    gr.MultiplyMatrix(&s);
+    gr.MultiplyMatrix(&tz);
+    if (gr.hglrc)
+        glEnable(GL_NORMALIZE);
+    gr.EnableLights(true);
+    gr.EnableLight(false, &light);
+    gr.EnableLight(true, &light1);
+    scr_anim.OnRender(env, t);
+
+    if (anim_id == 0) {
+        int n = scr_anim.frames.count;
+        // An animation of fewer than two frames (or none: a missing entry)
+        // has no progress to make; the movies come at once rather than never.
+        falling = n > 1 ? (static_cast<float>(scr_anim.actFrame) + scr_anim.actPhase) / static_cast<float>(n - 1)
+                        : 1.0f;
+        if (falling >= 1.0f) {
+            anim_id = 1;
+            movie_id = localPickMovie();
+            movie_black = 0;
+            falling = 1.0f;
+        }
+    } else if (anim_id == 1 && movie_id != -1) {
+        localMoviePhase(env, t, c);
+    }
+}
+
+} // namespace
+
+void Scene::OnRender(PEnv* env, double t)
+{
+    float k1 = 1.0f - falling;
+    bool firstFull = first && !isPreview;
+    if (!firstFull) {
+        if (!gr.RenderStart())
+            return;
+        gr.EnableDepthTest(true);
+        gr.EnableDepthWrite(true);
+        gr.Clrscr(true, true, false);
+        gr.EnableDepthTest(false);
+        gr.EnableDepthWrite(false);
+        gr.EnableLights(false);
+        gr.ApplyMatrixIdentity();
+        localLights(env, t, k1);
+    }
+    gr.UpdateLights();
+    if (isPreview) {
+        if (!gr.RenderStart())
+            return;
+        gr.EnableDepthTest(false);
+        gr.EnableDepthWrite(false);
+        gr.EnableLights(false);
+        gr.ApplyMatrixIdentity();
+        preview.OnRender(env, t);
+        gr.RenderEnd();
+        return;
+    }
+    gr.UpdateLights();
+    localShow(env, t);
+    gr.ApplyMatrixIdentity();
+    err_gad.OnRender(env, t);
+    if (!firstFull)
+        gr.RenderEnd();
+    if (first)
+        first = false;
+}
+
+void InitScene(void* window, bool preview)
+{
+    BuildScene(window, preview);
+    gr.StartLoop(&sc);
+}
+
+void BuildScene(void* window, bool preview_)
+{
+    localResetState();
+    isPreview = preview_;
+    fxInitPaths();
+    fxSetTypePath(1, vornPath);
+    fxSetPath(1);
+    if (!isPreview)
+        fxOpenTraces(logsFile);
+    fxLoadDevil();
+    {
+        FXScrShot shot;
+        if (!isPreview)
+            shot.Update();
+        gr.CreateChild(window);
+        if (!isPreview && !gr.TestGL(false))
+            hasError = true;
+        fxSetEnv(&gr);
+        gr.SetAct(true);
+        pck.Load("lwhirl.dat");
+        err_gad.CreateCN(&pck, 3);
+        err_gad.enabled = hasError;
+        if (isPreview) {
+            preview_mat.LoadTextureCN(&pck, 12);
+            preview.Create(1, 1);
+            preview.SetMaterial(&preview_mat);
+        } else {
+            fxResetRandom();
+            localTakeCapture(&scr_mat, shot);
+            scr_mat.SetDefDiffuse(1.0f);
+            gr.AddMaterial(&scr_mat);
+            scr_mat.name.Set(mat_name);
+
+            scr_anim.LoadCN(&pck, 8);
+            scr_anim.UnitizeStretch1(0);
+            scr_anim.Normalize(-1, false);
+            scr_anim.ComputeFrontTexCoords(0, -1);
+            scr_anim.ResizeTextCoords1();
+            scr_anim.loop = false;
+            scr_anim.pingPong = false;
+            scr_anim.linear = true;
+            scr_anim.UpdateInterpolation(true, true);
+            scr_anim.StartAnim(0.0);
+            scr_anim.playing = false;
+
+            pole.LoadCN(&pck, 11);
+            pole.LoadIntoMem();
+            pole.waitForFrame = false;
+            pole.loop = false;
+            pole.pingPong = false;
+            pole.desk.mesh.colMode = 1;
+            for (int i = 0; i < 4; ++i) {
+                movie[i].LoadCN(&pck, kMovieIds[i]);
+                movie[i].LoadIntoMem();
+                movie[i].waitForFrame = true;
+                movie[i].loop = false;
+                movie[i].pingPong = false;
+                movie[i].desk.mesh.colMode = 1;
+            }
+            fxSetPath(1);
+
+            rot_phase.duration = 15.0;
+            rot_phase.loop = true;
+            rot_phase.pingPong = true;
+            rot_phase.smooth = true;
+            rot_phase.halfSmooth = false;
+            FXPhaser* circles[3] = {&light1_phase1, &light2_phase1, &light3_phase1};
+            const double periods[3] = {12.0, 14.0, 10.0};
+            for (int i = 0; i < 3; ++i) {
+                circles[i]->duration = periods[i];
+                circles[i]->loop = true;
+                circles[i]->pingPong = false;
+                circles[i]->smooth = false;
+                circles[i]->halfSmooth = false;
+            }
+
+            light.SetDefDiffuse(1.0f);
+            gr.RegisterLight(&light);
+            light1.SetDefDiffuse(1.0f);
+            gr.RegisterLight(&light1);
+            float k = movie_black * 0.5f + 0.5f;
+            FXLight* spots[3] = {&light2, &light3, &light4};
+            const float* colours[3] = {light2_col, light3_col, light4_col};
+            const float places[3][3] = {{1, 0, -1}, {-1, 0, -1}, {-1, 1, -1}};
+            for (int i = 0; i < 3; ++i) {
+                localSpotLight(spots[i], colours[i], k);
+                for (int j = 0; j < 3; ++j)
+                    spots[i]->pos[j] = places[i][j];
+                spots[i]->pos[3] = 1.0f;
+                spots[i]->spotDir[0] = 0;
+                spots[i]->spotDir[1] = 0;
+                spots[i]->spotDir[2] = 1;
+                gr.RegisterLight(spots[i]);
+            }
+            demo.CreateCN(&pck, 687, 688);
+            gad.CreateCN(&pck, 4, 2);
+            fxSetAppPriority(1);
+        }
+        gr.SetAct(false);
+    }
+}
+
+void DestroyScene()
+{
+    gr.StopLoop(100000.0);
+    // The objects release GL textures and buffers: the context must be
+    // current here, now that the render thread has let it go.
+    gr.SetAct(true);
+    preview.Destroy();
+    preview_mat.Destroy();
+    scr_mat.Destroy();
+    scr_anim.Destroy();
+    pole.Destroy();
+    for (SMovie& m : movie)
+        m.Destroy();
+    demo.Destroy();
+    gad.Destroy();
+    err_gad.Destroy();
+    pck.Destroy();
+    FXLight* lights[5] = {&light, &light1, &light2, &light3, &light4};
+    for (FXLight* l : lights)
+        gr.UnregisterLight(l);
+    gr.Destroy(); // releases the context from this thread and deletes it
+    fxSetEnv(nullptr);
+    fxUnloadDevil();
+}
