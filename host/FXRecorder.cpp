@@ -69,6 +69,8 @@ int FXRecorder::Limit() const
 {
     if (opt.frames >= 0)
         return opt.frames;
+    if (opt.seconds >= 0)
+        return 1 << 30;
     return opt.preview ? static_cast<int>(opt.fps * 2) : kMaxFrames;
 }
 
@@ -124,7 +126,10 @@ void FXRecorder::OnPresent(int w, int h)
 
     ++presented;
     fxAdvanceClock(1.0 / opt.fps);
-    bool showDone = opt.frames < 0 && !opt.preview && movie_ends >= 2;
+    double shown = fxGetTime() - opt.startTime;
+    if (peakMemoryAtMinute == 0 && shown >= 60)
+        peakMemoryAtMinute = fxSysPeakMemoryBytes();
+    bool showDone = opt.seconds >= 0 ? shown >= opt.seconds : opt.frames < 0 && !opt.preview && movie_ends >= 2;
     if (presented >= Limit() || showDone || failed) {
         showSeconds = fxGetTime() - opt.startTime;
         done = true;

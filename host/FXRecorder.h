@@ -18,6 +18,7 @@
 struct FXRecordOptions {
     std::string dir;      // where the pictures go; made when missing
     int frames = -1;      // presented frames to record; -1: see FXRecorder::Run
+    double seconds = -1;  // or the show time to record, when not below 0
     double fps = 30;
     bool preview = false;
     bool noMultitexture = false;
@@ -42,6 +43,7 @@ public:
     double meshCpu = 0, movieCpu = 0; // render-thread processor seconds per phase, without the recorder's own work
     int meshFrames = 0, movieFrames = 0;
     uint64_t peakMemory = 0;
+    uint64_t peakMemoryAtMinute = 0; // peak memory once a minute of show time had passed (0: a shorter run)
     double showSeconds = 0;      // virtual time the run covered
     std::vector<std::string> written;
 

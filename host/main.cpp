@@ -17,7 +17,7 @@ namespace {
 const char* const kHelp =
     "usage: lumenwhirl --record DIR [--frames N] [--fps F] [--size WxH]\n"
     "                  [--desktop PICTURE] [--preview] [--no-multitexture]\n"
-    "                  [--no-pictures]\n"
+    "                  [--seconds S] [--no-pictures]\n"
     "\n"
     "Renders the show offscreen on a virtual clock that advances 1/F seconds\n"
     "(default 30 frames per second) per presented frame, and writes every\n"
@@ -26,6 +26,7 @@ const char* const kHelp =
     "\n"
     "  --frames N          record N presented frames (default: the sheet's\n"
     "                      animation and the first two movies; 2 s of preview)\n"
+    "  --seconds S         record until S seconds of show time have passed\n"
     "  --size WxH          the offscreen screen (default 1280x720)\n"
     "  --desktop PICTURE   the picture that stands in for the desktop (default:\n"
     "                      a built-in test picture)\n"
@@ -89,6 +90,10 @@ int main(int argc, char** argv)
             if (!localNumber(argv[++i], &v) || v < 1 || v > 1e7 || v != static_cast<int>(v))
                 return localUsage("--frames needs a whole number of frames");
             opt.frames = static_cast<int>(v);
+        } else if (a == "--seconds" && hasValue) {
+            if (!localNumber(argv[++i], &v) || v <= 0 || v > 1e6)
+                return localUsage("--seconds needs a show time in seconds");
+            opt.seconds = v;
         } else if (a == "--fps" && hasValue) {
             if (!localNumber(argv[++i], &v) || v < 1 || v > 1000)
                 return localUsage("--fps needs frames per second between 1 and 1000");
@@ -137,6 +142,10 @@ int main(int argc, char** argv)
     if (recorder.movieFrames > 0)
         std::printf("lumenwhirl: movie phase %.3f ms of render-thread processor time per frame (%d frames)\n",
                     1000 * recorder.movieCpu / recorder.movieFrames, recorder.movieFrames);
-    std::printf("lumenwhirl: peak memory %.1f MB\n", recorder.peakMemory / 1048576.0);
+    if (recorder.peakMemoryAtMinute > 0)
+        std::printf("lumenwhirl: peak memory %.1f MB after the first minute of show time, %.1f MB at the end\n",
+                    recorder.peakMemoryAtMinute / 1048576.0, recorder.peakMemory / 1048576.0);
+    else
+        std::printf("lumenwhirl: peak memory %.1f MB\n", recorder.peakMemory / 1048576.0);
     return 0;
 }
