@@ -1,0 +1,100 @@
+#include "host/ScreenSaverProc.h"
+
+#include "base/fxTime.h"
+#include "host/fxHostState.h"
+#include "show/Scene.h"
+
+#include <cstring>
+
+int fChildPreview = 0;
+
+namespace {
+
+PSaverHost* localHost = nullptr;
+void (*localInit)(void*, bool) = InitScene;
+void (*localDestroy)() = DestroyScene;
+
+bool localIsKey(unsigned m)
+{
+    return m == kWmKeyDown || m == kWmKeyUp || m == kWmChar || m == kWmSysKeyDown || m == kWmSysKeyUp ||
+           m == kWmSysChar;
+}
+
+} // namespace
+
+void fxSetSaverHost(PSaverHost* host)
+{
+    localHost = host;
+}
+
+void fxSetSaverScene(void (*init)(void*, bool), void (*destroy)())
+{
+    localInit = init ? init : InitScene;
+    localDestroy = destroy ? destroy : DestroyScene;
+}
+
+void localReadConfig()
+{
+    vornPath[0] = 0;
+    if (localHost)
+        localHost->ReadConfig(vornPath, sizeof vornPath);
+    vornPath[sizeof vornPath - 1] = 0;
+}
+
+void localRegister(void* window)
+{
+    if (localHost)
+        localHost->Register(window);
+}
+
+long ScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    if (!localHost)
+        return 0;
+    switch (message) {
+    case kWmCreate: {
+        const char* line = localHost->GetCommandLine();
+        if (line && std::strstr(line, "register_scrsaver")) {
+            localRegister(window);
+            return -1;
+        }
+        localReadConfig();
+        localInit(localHost->SceneWindow(window), fChildPreview == 1);
+        startTime = fxGetTime();
+        started = true;
+        return 0;
+    }
+    case kWmDestroy:
+        localDestroy();
+        return 0;
+    case kWmPaint:
+        localHost->ValidateRect(window);
+        return 0;
+    case kWmEraseBkgnd:
+        return 1;
+    case kWmClose:
+        // A request that is not honoured is dropped: the next input asks again.
+        if (fChildPreview || escapeHit)
+            localHost->DestroyWindow(window);
+        else if (started && fxGetTime() - startTime > 4.0)
+            localHost->DestroyWindow(window);
+        return 0;
+    default:
+        break;
+    }
+    if (localIsKey(message)) {
+        escapeHit = true;
+        localHost->DestroyWindow(window);
+    }
+    return localHost->DefScreenSaverProc(window, message, wParam, lParam);
+}
+
+bool ScreenSaverConfigureDialog(void*, unsigned, uintptr_t, intptr_t)
+{
+    return false;
+}
+
+bool RegisterDialogClasses(void*)
+{
+    return true;
+}
