@@ -12,6 +12,7 @@
 enum : unsigned {
     kWmCreate = 0x0001,
     kWmDestroy = 0x0002,
+    kWmActivate = 0x0006, // wParam 0: the window lost activation
     kWmPaint = 0x000F,
     kWmClose = 0x0010,
     kWmEraseBkgnd = 0x0014,
@@ -21,6 +22,10 @@ enum : unsigned {
     kWmSysKeyDown = 0x0104,
     kWmSysKeyUp = 0x0105,
     kWmSysChar = 0x0106,
+    kWmMouseMove = 0x0200, // lParam: x in the low 16 bits, y in the next 16
+    kWmLButtonDown = 0x0201,
+    kWmRButtonDown = 0x0204,
+    kWmMButtonDown = 0x0207,
 };
 
 class PSaverHost {

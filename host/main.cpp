@@ -1,9 +1,11 @@
-// lumenwhirl on Linux. This entry runs the headless recorder; the X11 saver
-// modes come with their host.
+// lumenwhirl on Linux: the X11 saver in its run modes, or the headless
+// recorder.
 #include "host/FXRecorder.h"
 #include "host/fxHostState.h"
 #include "platform/egl/FXEglWindow.h"
 #include "platform/fxSystem.h"
+#include "platform/posix/fxSaverConfig.h"
+#include "platform/x11/FXX11Saver.h"
 #include "show/Scene.h"
 
 #include <cstdio>
@@ -15,11 +17,26 @@
 namespace {
 
 const char* const kHelp =
-    "usage: lumenwhirl --record DIR [--frames N] [--fps F] [--size WxH]\n"
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n"
+    "       lumenwhirl --record DIR [--frames N] [--fps F] [--size WxH]\n"
     "                  [--desktop PICTURE] [--preview] [--no-multitexture]\n"
     "                  [--seconds S] [--no-pictures]\n"
     "\n"
-    "Renders the show offscreen on a virtual clock that advances 1/F seconds\n"
+    "The screen saver (the same switches with / instead of -):\n"
+    "  -s                  full screen over the desktop; a key ends it at once,\n"
+    "                      pointer movement, a button or focus loss after 4 s\n"
+    "  -p ID               the preview inside the X window ID, ending with it\n"
+    "  -c                  settings: there are none\n"
+    "  -root, --root       as an xscreensaver hack into the root window, or into\n"
+    "                      XSCREENSAVER_WINDOW when set; ends on SIGTERM/SIGINT\n"
+    "  -window-id ID, --window-id ID\n"
+    "                      as a hack into the window ID\n"
+    "  (none)              a normal window, closed by a key, its close button or\n"
+    "                      the close rules\n"
+    "  register_scrsaver   anywhere: writes the configuration file that names the\n"
+    "                      package folder and prints the line for xscreensaver\n"
+    "\n"
+    "The recorder renders the show offscreen on a virtual clock that advances 1/F seconds\n"
     "(default 30 frames per second) per presented frame, and writes every\n"
     "presented frame as DIR/frame-NNNNN.png and a contact sheet\n"
     "DIR/contact-sheet.png.\n"
@@ -36,25 +53,9 @@ const char* const kHelp =
     "  --no-pictures       write only the contact sheet (long runs)\n"
     "\n"
     "The package lwhirl.dat is read from the install folder: LUMENWHIRL_PATH,\n"
-    "else the build's data folder, else ../share/lumenwhirl beside the\n"
-    "program. The trace log lwhirl.log is written there, as in a full-screen\n"
-    "run.\n";
-
-// The install folder: the environment, else where the build or the
-// installation put the package.
-std::string localInstallFolder(const char* argv0)
-{
-    if (const char* env = std::getenv("LUMENWHIRL_PATH"))
-        if (*env)
-            return env;
-    std::error_code ec;
-#ifdef LW_DATA_DIR
-    if (std::filesystem::exists(std::filesystem::path(LW_DATA_DIR) / "lwhirl.dat", ec))
-        return LW_DATA_DIR;
-#endif
-    std::filesystem::path exe = std::filesystem::absolute(argv0, ec).parent_path();
-    return (exe / ".." / "share" / "lumenwhirl").lexically_normal().string();
-}
+    "else the key path of $XDG_CONFIG_HOME/vorn3d/Lumenwhirl.conf, else the\n"
+    "build's data folder, else ../share/lumenwhirl beside the program. Full\n"
+    "screen runs and recordings write the trace log lwhirl.log there.\n";
 
 bool localNumber(const char* s, double* out)
 {
@@ -71,8 +72,61 @@ int localUsage(const char* why)
 
 } // namespace
 
+// The saver's switches; -1 when they are not the saver's.
+int localSaver(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 0; i < argc; ++i)
+        line += std::string(i ? " " : "") + argv[i];
+    FXX11Saver saver(line, argv[0]);
+    if (line.find("register_scrsaver") != std::string::npos)
+        return saver.Install();
+    FXX11Saver::Mode mode = FXX11Saver::kWindow;
+    unsigned long target = 0;
+    bool hack = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (a == "-s" || a == "/s" || a == "-S" || a == "/S") {
+            mode = FXX11Saver::kFullScreen;
+        } else if ((a == "-p" || a == "/p" || a == "-P" || a == "/P") && hasValue) {
+            mode = FXX11Saver::kPreview;
+            target = std::strtoul(argv[++i], nullptr, 0);
+            if (!target)
+                return localUsage("-p needs the id of the parent window");
+        } else if (a == "-c" || a == "/c" || a == "-C" || a == "/C") {
+            std::printf("Lumenwhirl has no settings.\n");
+            return 0;
+        } else if (a == "-root" || a == "--root") {
+            hack = true;
+        } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
+            hack = true;
+            target = std::strtoul(argv[++i], nullptr, 0);
+            if (!target)
+                return localUsage("-window-id needs the id of a window");
+        } else {
+            return -1;
+        }
+    }
+    if (hack && !target)
+        if (const char* env = std::getenv("XSCREENSAVER_WINDOW"))
+            target = std::strtoul(env, nullptr, 0);
+    if (hack)
+        mode = FXX11Saver::kHack;
+    return saver.Run(mode, target);
+}
+
 int main(int argc, char** argv)
 {
+    bool recording = false;
+    for (int i = 1; i < argc; ++i)
+        recording = recording || std::strcmp(argv[i], "--record") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+                    std::strcmp(argv[i], "-h") == 0;
+    if (!recording) {
+        int status = localSaver(argc, argv);
+        if (status >= 0)
+            return status;
+    }
     FXRecordOptions opt;
     bool record = false;
     int width = 1280, height = 720;
@@ -115,9 +169,9 @@ int main(int argc, char** argv)
         }
     }
     if (!record)
-        return localUsage("this build runs the show offscreen only: give --record DIR");
+        return localUsage("unknown switches");
 
-    std::string folder = localInstallFolder(argv[0]);
+    std::string folder = fxSaverInstallFolder(argv[0]);
     std::snprintf(vornPath, sizeof vornPath, "%s", folder.c_str());
     FXEglWindow window(width, height);
     FXRecorder recorder;

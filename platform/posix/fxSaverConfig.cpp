@@ -1,0 +1,136 @@
+#include "platform/posix/fxSaverConfig.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string localTrim(const std::string& s)
+{
+    size_t a = s.find_first_not_of(" \t\r"), b = s.find_last_not_of(" \t\r");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+bool localIsPathLine(const std::string& line, std::string* value)
+{
+    std::string t = localTrim(line);
+    if (t.compare(0, 4, "path") != 0)
+        return false;
+    std::string rest = localTrim(t.substr(4));
+    if (rest.empty() || rest[0] != '=')
+        return false;
+    if (value)
+        *value = localTrim(rest.substr(1));
+    return true;
+}
+
+bool localHasPackage(const fs::path& dir)
+{
+    std::error_code ec;
+    return fs::exists(dir / "lwhirl.dat", ec);
+}
+
+} // namespace
+
+std::string fxSaverConfigFile()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    fs::path base;
+    if (xdg && *xdg)
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"))
+        base = fs::path(home) / ".config";
+    else
+        base = ".config";
+    return (base / "vorn3d" / "Lumenwhirl.conf").string();
+}
+
+std::string fxSaverDataFolder(const char* argv0)
+{
+    std::error_code ec;
+#ifdef LW_DATA_DIR
+    if (localHasPackage(LW_DATA_DIR))
+        return LW_DATA_DIR;
+#endif
+#ifdef LW_INSTALL_DATA_DIR
+    if (localHasPackage(LW_INSTALL_DATA_DIR))
+        return LW_INSTALL_DATA_DIR;
+#endif
+    fs::path exe = fs::absolute(argv0 ? argv0 : ".", ec).parent_path();
+    return (exe / ".." / "share" / "lumenwhirl").lexically_normal().string();
+}
+
+std::string fxSaverInstallFolder(const char* argv0)
+{
+    if (const char* env = std::getenv("LUMENWHIRL_PATH"))
+        if (*env)
+            return env;
+    std::ifstream in(fxSaverConfigFile());
+    std::string line, value;
+    while (in && std::getline(in, line))
+        if (localIsPathLine(line, &value) && !value.empty())
+            return value;
+    return fxSaverDataFolder(argv0);
+}
+
+bool fxSaverWriteInstallFolder(const std::string& folder, std::string* why)
+{
+    std::error_code ec;
+    fs::path file = fxSaverConfigFile();
+    std::vector<std::string> lines;
+    bool replaced = false;
+    if (fs::exists(file, ec)) {
+        std::ifstream in(file);
+        if (!in) {
+            *why = "cannot read " + file.string() + ": left as it is";
+            return false;
+        }
+        std::string line;
+        while (std::getline(in, line)) {
+            if (localIsPathLine(line, nullptr)) {
+                if (replaced)
+                    continue;
+                line = "path=" + folder;
+                replaced = true;
+            }
+            lines.push_back(line);
+        }
+        if (in.bad()) {
+            *why = "cannot read " + file.string() + ": left as it is";
+            return false;
+        }
+    } else {
+        lines.push_back("# Lumenwhirl: the folder that holds lwhirl.dat");
+    }
+    if (!replaced)
+        lines.push_back("path=" + folder);
+    fs::create_directories(file.parent_path(), ec);
+    fs::path tmp = file;
+    tmp += ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::trunc);
+        for (const std::string& l : lines)
+            out << l << '\n';
+        out.flush();
+        if (!out) {
+            fs::remove(tmp, ec);
+            *why = "cannot write " + tmp.string();
+            return false;
+        }
+    }
+    fs::rename(tmp, file, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        *why = "cannot replace " + file.string();
+        return false;
+    }
+    return true;
+}

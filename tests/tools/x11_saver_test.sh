@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The X11 saver under Xvfb, driven with xdotool: the close rules in full
+# screen, the preview inside a parent window, drawing into a given window as
+# an xscreensaver hack and ending cleanly on SIGTERM.
+set -u
+lumenwhirl=$(realpath "$1") data=$(realpath "$2")
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+xvfb=$!
+trap 'kill $xvfb 2> /dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display") LUMENWHIRL_PATH=$data
+fails=0
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+
+# Waits up to $2 seconds for process $1 to end; true when it did.
+ended_within() {
+    local i
+    for i in $(seq $(( $2 * 20 ))); do kill -0 "$1" 2> /dev/null || return 0; sleep 0.05; done
+    return 1
+}
+alive() { kill -0 "$1" 2> /dev/null; }
+
+# Full screen: a key at 1 s ends it within a second.
+"$lumenwhirl" -s & pid=$!
+sleep 1; xdotool key space
+ended_within $pid 1 || { fail "a key at 1 s did not end the saver"; kill $pid; }
+wait $pid 2> /dev/null
+grep -q "OpenGL info:" "$data/lwhirl.log" || fail "no OpenGL lines in lwhirl.log"
+grep -q "#ERROR" "$data/lwhirl.log" && fail "error lines in lwhirl.log: $(grep '#ERROR' "$data/lwhirl.log" | head -3)"
+
+# A pointer move at 2 s is ignored, one after 4.5 s ends it.
+xdotool mousemove 100 100; sleep 0.2
+"$lumenwhirl" -s & pid=$!
+sleep 2; xdotool mousemove 300 300; sleep 0.5
+alive $pid || fail "a pointer move at 2 s ended the saver"
+sleep 2.3; xdotool mousemove 120 400
+ended_within $pid 1 || { fail "a pointer move after 4.5 s did not end the saver"; kill $pid; }
+wait $pid 2> /dev/null
+
+# The preview inside a parent window ends when the parent goes.
+"$lumenwhirl" -window-id 0 > /dev/null 2>&1 && fail "a window id of 0 was accepted"
+"$lumenwhirl" & host=$! # a normal window to act as the parent
+sleep 1.5
+parent=$(xdotool search --sync --name '^Lumenwhirl$' | head -1)
+"$lumenwhirl" -p "$parent" & pid=$!
+sleep 1.5
+alive $pid || fail "the preview did not start"
+kill -TERM $host
+ended_within $pid 2 || { fail "the preview outlived its parent"; kill $pid; }
+wait $pid $host 2> /dev/null
+
+# As a hack into a window: the picture changes, SIGTERM ends it cleanly.
+"$lumenwhirl" & host=$!
+sleep 1.5
+target=$(xdotool search --sync --name '^Lumenwhirl$' | head -1)
+kill -STOP $host # the window stays, its own show stops drawing
+"$lumenwhirl" -window-id "$target" & pid=$!
+sleep 2
+xwd -id "$target" -silent > "$work/a.xwd" 2> /dev/null
+sleep 0.5
+xwd -id "$target" -silent > "$work/b.xwd" 2> /dev/null
+if [ -s "$work/a.xwd" ]; then cmp -s "$work/a.xwd" "$work/b.xwd" && fail "the hack's window did not change"; fi
+kill -TERM $pid
+ended_within $pid 1 || { fail "SIGTERM did not end the hack within a second"; kill -9 $pid; }
+wait $pid; status=$?
+[ $status -eq 0 ] || fail "the hack ended with status $status after SIGTERM"
+kill -CONT $host; kill -TERM $host; wait $host 2> /dev/null
+
+"$lumenwhirl" -c | grep -q "no settings" || fail "-c"
+"$lumenwhirl" --help | grep -q -- "-window-id" || fail "--help"
+
+if [ $fails -eq 0 ]; then echo "X11 saver: all checks passed"; else exit 1; fi
