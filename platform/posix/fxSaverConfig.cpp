@@ -64,7 +64,11 @@ std::string fxSaverDataFolder(const char* argv0)
     if (localHasPackage(LW_INSTALL_DATA_DIR))
         return LW_INSTALL_DATA_DIR;
 #endif
+    // bin/lumenwhirl and libexec/xscreensaver/lumenwhirl of an installation.
     fs::path exe = fs::absolute(argv0 ? argv0 : ".", ec).parent_path();
+    fs::path nested = (exe / ".." / ".." / "share" / "lumenwhirl").lexically_normal();
+    if (localHasPackage(nested))
+        return nested.string();
     return (exe / ".." / "share" / "lumenwhirl").lexically_normal().string();
 }
 
