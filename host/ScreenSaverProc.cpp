@@ -53,7 +53,7 @@ long ScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t 
         return 0;
     switch (message) {
     case kWmCreate: {
-        const char* line = localHost->GetCommandLine();
+        const char* line = localHost->CommandLine();
         if (line && std::strstr(line, "register_scrsaver")) {
             localRegister(window);
             return -1;

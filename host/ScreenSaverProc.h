@@ -32,7 +32,7 @@ class PSaverHost {
 public:
     virtual ~PSaverHost() {}
     // The whole command line as one text.
-    virtual const char* GetCommandLine() = 0;
+    virtual const char* CommandLine() = 0;
     virtual void DestroyWindow(void* window) = 0;
     virtual void ValidateRect(void* window) = 0;
     // The library's default handling of everything the saver does not consume.

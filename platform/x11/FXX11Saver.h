@@ -32,7 +32,7 @@ public:
     // line for xscreensaver's programs list. The exit status.
     int Install();
 
-    const char* GetCommandLine() override { return commandLine.c_str(); }
+    const char* CommandLine() override { return commandLine.c_str(); }
     void DestroyWindow(void* window) override;
     void ValidateRect(void*) override {}
     long DefScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) override;

@@ -13,7 +13,7 @@ class FakeHost : public PSaverHost {
 public:
     std::string commandLine = "lumenwhirl -s";
     int destroyed = 0, validated = 0, registered = 0, defaults = 0;
-    const char* GetCommandLine() override { return commandLine.c_str(); }
+    const char* CommandLine() override { return commandLine.c_str(); }
     void DestroyWindow(void*) override { ++destroyed; }
     void ValidateRect(void*) override { ++validated; }
     long DefScreenSaverProc(void*, unsigned, uintptr_t, intptr_t) override { return ++defaults, 7; }

@@ -1,0 +1,118 @@
+#include "platform/win32/FXDDrawCapture.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <ddraw.h>
+
+#include <cstring>
+
+namespace {
+
+IDirectDraw7* localDD7 = nullptr;
+IDirectDrawSurface7* localPrim = nullptr;
+
+using CreateEx = HRESULT(WINAPI*)(GUID*, LPVOID*, REFIID, IUnknown*);
+
+IDirectDrawSurface7* localBack(void* p)
+{
+    return static_cast<IDirectDrawSurface7*>(p);
+}
+
+} // namespace
+
+bool FXDDrawCapture::Begin(int* width, int* height, const char** failure)
+{
+    *failure = nullptr;
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    if (w <= 0 || h <= 0)
+        return false;
+    if (!localDD7) {
+        HMODULE lib = LoadLibraryA("ddraw.dll");
+        auto create = lib ? reinterpret_cast<CreateEx>(reinterpret_cast<void*>(GetProcAddress(lib, "DirectDrawCreateEx")))
+                          : nullptr;
+        if (!create || FAILED(create(nullptr, reinterpret_cast<LPVOID*>(&localDD7), IID_IDirectDraw7, nullptr))) {
+            localDD7 = nullptr;
+            *failure = "DirectDrawCreateEx\n";
+            return false;
+        }
+    }
+    if (FAILED(localDD7->SetCooperativeLevel(nullptr, DDSCL_NORMAL))) {
+        *failure = "SetCooperativeLevel (dd7)\n";
+        return false;
+    }
+    if (localPrim) {
+        localPrim->Release();
+        localPrim = nullptr;
+    }
+    DDSURFACEDESC2 d;
+    std::memset(&d, 0, sizeof d);
+    d.dwSize = sizeof d; // 124
+    d.dwFlags = DDSD_CAPS;
+    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    if (FAILED(localDD7->CreateSurface(&d, &localPrim, nullptr))) {
+        localPrim = nullptr;
+        *failure = "CreateSurface (dd7 primary surface)\n";
+        return false;
+    }
+    std::memset(&d, 0, sizeof d);
+    d.dwSize = sizeof d;
+    d.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    d.dwWidth = static_cast<DWORD>(w);
+    d.dwHeight = static_cast<DWORD>(h);
+    IDirectDrawSurface7* surface = nullptr;
+    if (FAILED(localDD7->CreateSurface(&d, &surface, nullptr))) {
+        *failure = "CreateSurface (dd7 back surface)\n";
+        return false;
+    }
+    if (FAILED(surface->Blt(nullptr, localPrim, nullptr, DDBLT_WAIT, nullptr))) {
+        surface->Release();
+        *failure = "Blt (dd7 - from primary to back)\n";
+        return false;
+    }
+    back = surface;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+bool FXDDrawCapture::Lock(const unsigned char** pixels, int* pitch, const char** failure)
+{
+    DDSURFACEDESC2 d;
+    std::memset(&d, 0, sizeof d);
+    d.dwSize = sizeof d;
+    if (!back || FAILED(localBack(back)->Lock(nullptr, &d, DDLOCK_WAIT | DDLOCK_READONLY, nullptr))) {
+        *failure = "Lock (dd7 - back)\n";
+        return false;
+    }
+    locked = true;
+    // Four bytes a pixel are read: another display depth is refused.
+    if (d.ddpfPixelFormat.dwRGBBitCount != 32 || !d.lpSurface) {
+        *failure = "Lock (dd7 - back)\n";
+        return false;
+    }
+    *pixels = static_cast<const unsigned char*>(d.lpSurface);
+    *pitch = static_cast<int>(d.lPitch);
+    return true;
+}
+
+void FXDDrawCapture::End()
+{
+    if (back) {
+        if (locked)
+            localBack(back)->Unlock(nullptr);
+        localBack(back)->Release();
+    }
+    back = nullptr;
+    locked = false;
+}
+
+void FXDDrawCapture::Shutdown()
+{
+    if (localPrim)
+        localPrim->Release();
+    localPrim = nullptr;
+    if (localDD7)
+        localDD7->Release();
+    localDD7 = nullptr;
+}

@@ -1,0 +1,19 @@
+// FXDDrawCapture: the Windows screen through DirectDraw 7: the primary
+// surface copied onto an off-screen surface with Blt and read locked. The
+// DirectDraw object and the primary surface are kept between captures and
+// released by Shutdown (when a capture canvas is destroyed).
+#pragma once
+
+#include "platform/PScreenCapture.h"
+
+class FXDDrawCapture : public PScreenCapture {
+public:
+    bool Begin(int* width, int* height, const char** failure) override;
+    bool Lock(const unsigned char** pixels, int* pitch, const char** failure) override;
+    void End() override;
+    void Shutdown() override;
+
+private:
+    void* back = nullptr; // IDirectDrawSurface7*
+    bool locked = false;
+};

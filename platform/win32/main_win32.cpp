@@ -1,0 +1,202 @@
+// lumenwhirl.scr: the screen-saver library's part on Windows, written here
+// (the mingw-w64 libscrnsave is an empty stub): the process entry, the
+// standard switches, the saver window (full screen, or the preview child of
+// a given window), the message loop and DefScreenSaverProc's input
+// handling. The show's decisions stay in ScreenSaverProc.
+#include "host/ScreenSaverProc.h"
+#include "host/fxHostState.h"
+#include "platform/win32/FXDDrawCapture.h"
+#include "platform/win32/FXWglWindow.h"
+#include "render/FXScrShot.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const char* const kClassName = "WindowsScreenSaverClass";
+// Pixels of pointer movement that still count as resting.
+const int kMoveTolerance = 4;
+
+class LocalHost : public PSaverHost {
+public:
+    std::unique_ptr<FXWglWindow> glWindow;
+    POINT origin = {-1, -1};
+    bool haveOrigin = false;
+
+    const char* CommandLine() override { return GetCommandLineA(); }
+    void DestroyWindow(void* w) override { ::DestroyWindow(static_cast<HWND>(w)); }
+    void ValidateRect(void* w) override { ::ValidateRect(static_cast<HWND>(w), nullptr); }
+    long DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr_t lParam) override;
+    void ReadConfig(char* path, int size) override
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, scrRegName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+            return;
+        DWORD bytes = static_cast<DWORD>(size - 1);
+        RegQueryValueExA(key, "path", nullptr, nullptr, reinterpret_cast<BYTE*>(path), &bytes);
+        RegCloseKey(key);
+    }
+    void Register(void* w) override
+    {
+        char path[MAX_PATH + 32] = {0};
+        SHGetFolderPathA(nullptr, 41, nullptr, 0, path); // CSIDL_SYSTEMX86
+        std::strcat(path, "\\");
+        std::strcat(path, scrFile);
+        ShellExecuteA(static_cast<HWND>(w), "install", path, nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    void* SceneWindow(void* w) override
+    {
+        glWindow = std::make_unique<FXWglWindow>(w);
+        return glWindow.get();
+    }
+};
+
+LocalHost localHost;
+
+long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr_t lParam)
+{
+    HWND wnd = static_cast<HWND>(w);
+    if (!fChildPreview) {
+        switch (m) {
+        case WM_SETCURSOR:
+            SetCursor(nullptr);
+            return TRUE;
+        case WM_MOUSEMOVE: {
+            POINT p;
+            GetCursorPos(&p);
+            if (!haveOrigin) {
+                origin = p;
+                haveOrigin = true;
+            } else if (std::abs(p.x - origin.x) > kMoveTolerance || std::abs(p.y - origin.y) > kMoveTolerance) {
+                PostMessageA(wnd, WM_CLOSE, 0, 0);
+            }
+            break;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            PostMessageA(wnd, WM_CLOSE, 0, 0);
+            break;
+        case WM_ACTIVATE:
+        case WM_ACTIVATEAPP:
+        case WM_NCACTIVATE:
+            if (wParam == FALSE)
+                PostMessageA(wnd, WM_CLOSE, 0, 0);
+            break;
+        case WM_SYSCOMMAND:
+            if (wParam == SC_SCREENSAVE || wParam == SC_CLOSE)
+                return 0;
+            break;
+        default:
+            break;
+        }
+    }
+    return static_cast<long>(DefWindowProcA(wnd, m, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));
+}
+
+LRESULT CALLBACK localWndProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
+{
+    long r = ScreenSaverProc(w, m, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam));
+    if (m == WM_DESTROY)
+        PostQuitMessage(0);
+    return r;
+}
+
+// The switch letter after '/' or '-' (lower case), and the window handle
+// that follows it as " <hwnd>" or ":<hwnd>"; 0 when there is no switch.
+char localSwitch(const char* line, HWND* arg)
+{
+    *arg = nullptr;
+    // Skip the program name, quoted or not.
+    const char* p = line;
+    if (*p == '"') {
+        p = std::strchr(p + 1, '"');
+        p = p ? p + 1 : line + std::strlen(line);
+    } else {
+        while (*p && *p != ' ' && *p != '\t')
+            ++p;
+    }
+    for (; *p; ++p) {
+        if ((*p == '/' || *p == '-') && std::isalpha(static_cast<unsigned char>(p[1]))) {
+            char c = static_cast<char>(std::tolower(static_cast<unsigned char>(p[1])));
+            const char* q = p + 2;
+            while (*q == ' ' || *q == ':')
+                ++q;
+            *arg = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(q, nullptr, 10)));
+            return c;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    const char* line = GetCommandLineA();
+    HWND arg = nullptr;
+    char mode = localSwitch(line, &arg);
+    // The library takes the s of "register_scrsaver" as the full-screen switch.
+    if (std::strstr(line, "register_scrsaver"))
+        mode = 's';
+    if (mode != 's' && mode != 'p')
+        return 0; // configure (/c, none) and password (/a): there are no settings
+    if (mode == 'p' && !IsWindow(arg))
+        return 0;
+    RegisterDialogClasses(instance);
+    fxSetSaverHost(&localHost);
+    FXDDrawCapture capture;
+    fxSetScreenCapture(&capture);
+
+    WNDCLASSA wc;
+    std::memset(&wc, 0, sizeof wc);
+    wc.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = localWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(101));
+    wc.hCursor = nullptr;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);
+
+    char title[64] = "Lumenwhirl";
+    LoadStringA(instance, 1, title, sizeof title);
+    HWND wnd;
+    if (mode == 'p') {
+        fChildPreview = 1;
+        RECT r;
+        GetClientRect(arg, &r);
+        wnd = CreateWindowExA(0, kClassName, title, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, r.right, r.bottom,
+                              arg, nullptr, instance, nullptr);
+    } else {
+        // Created hidden: the capture inside WM_CREATE sees the desktop.
+        wnd = CreateWindowExA(WS_EX_TOPMOST, kClassName, title, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                              GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+        if (wnd) {
+            localHost.haveOrigin = GetCursorPos(&localHost.origin) != FALSE;
+            ShowWindow(wnd, SW_SHOW);
+            SetForegroundWindow(wnd);
+            ShowCursor(FALSE);
+        }
+    }
+    if (!wnd) {
+        fxSetScreenCapture(nullptr);
+        return 0;
+    }
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    fxSetScreenCapture(nullptr);
+    fxSetSaverHost(nullptr);
+    return 0;
+}
