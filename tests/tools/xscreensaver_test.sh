@@ -45,13 +45,22 @@ programs:	GL: "Lumenwhirl" $lumenwhirl --root \n
 CONF
 [ -f "$home/.xscreensaver" ] && [ "$user" != lwsaver ] && { echo "refusing to replace $home/.xscreensaver"; exit 1; }
 cp "$config" "$home/.xscreensaver" && chown "$user" "$home/.xscreensaver" 2> /dev/null
+# Nothing of an earlier run may still hold the test user's screen saver
+# (never touched for a real user).
+if [ "$user" = lwsaver ]; then
+    pkill -u "$user" -f "xscreensaver|lumenwhirl" 2> /dev/null
+    for _ in $(seq 30); do pgrep -u "$user" -f "xscreensaver|lumenwhirl --root" > /dev/null || break; sleep 0.1; done
+fi
 
 "${as_user[@]}" env HOME="$home" DISPLAY="$DISPLAY" LUMENWHIRL_PATH="$work/data" \
     xscreensaver --no-splash > "$work/daemon.log" 2>&1 &
 daemon=$!
 for _ in $(seq 50); do "${as_user[@]}" env DISPLAY="$DISPLAY" xscreensaver-command -version > /dev/null 2>&1 && break; sleep 0.2; done
-"${as_user[@]}" env DISPLAY="$DISPLAY" xscreensaver-command -activate > /dev/null 2>&1 || fail "xscreensaver-command -activate"
-for _ in $(seq 50); do pgrep -u "$user" -f "lumenwhirl --root" > /dev/null && break; sleep 0.2; done
+# A daemon that has only just started may drop an activation: ask again.
+for _ in $(seq 10); do
+    "${as_user[@]}" env DISPLAY="$DISPLAY" xscreensaver-command -activate > /dev/null 2>&1
+    for _ in $(seq 10); do pgrep -u "$user" -f "lumenwhirl --root" > /dev/null && break 2; sleep 0.2; done
+done
 pgrep -u "$user" -f "lumenwhirl --root" > /dev/null || { fail "the daemon did not start lumenwhirl"; cat "$work/daemon.log"; }
 sleep 3
 xwd -root -silent > "$work/a.xwd"; sleep 0.7; xwd -root -silent > "$work/b.xwd"
