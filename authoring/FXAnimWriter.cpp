@@ -19,11 +19,6 @@ const FXMesh* localMesh(const FXModel* m, int i)
     return static_cast<const FXMesh*>(m->meshes.Get(i));
 }
 
-bool localBool(FILE* f, bool v)
-{
-    return std::fputc(v ? 1 : 0, f) != EOF;
-}
-
 // Every stored vector takes the values its owner vertex has in this frame.
 bool localFrameTable(FXVectorMap* map, const FXModel* frame)
 {
@@ -82,8 +77,8 @@ bool FXAnim::Save_v03(FILE* f)
     }
 
     bool ok = FXStr("xa03").Save(f) && frameNames.Save(f) && frameTimes.Save(f) && graph.Save(f) &&
-              fxWriteFloat(f, auxValue) && localBool(f, playing) && localBool(f, backward) && localBool(f, loop) &&
-              localBool(f, pingPong) && fxWriteInt32(f, meshCount) && f0->matlibName.Save(f);
+              fxWriteFloat(f, auxValue) && fxWriteBool(f, playing) && fxWriteBool(f, backward) && fxWriteBool(f, loop) &&
+              fxWriteBool(f, pingPong) && fxWriteInt32(f, meshCount) && f0->matlibName.Save(f);
     for (int j = 0; ok && j < meshCount; ++j)
         ok = localMesh(f0, j)->SaveMeshI(f, distinct[j]);
     for (int j = 0; ok && j < meshCount; ++j)

@@ -16,19 +16,6 @@
 
 namespace {
 
-bool localWriteBool(FILE* f, bool v)
-{
-    return std::fputc(v ? 1 : 0, f) != EOF;
-}
-
-bool localWriteDouble(FILE* f, double v)
-{
-    uint64_t bits;
-    std::memcpy(&bits, &v, 8);
-    return fxWriteInt32(f, static_cast<int32_t>(bits & 0xffffffffu)) &&
-           fxWriteInt32(f, static_cast<int32_t>(bits >> 32));
-}
-
 bool localWriteNames(FILE* f, const FXStrArray& names, const char* base)
 {
     return base ? names.SaveShortPaths(f, base) : names.Save(f);
@@ -37,10 +24,10 @@ bool localWriteNames(FILE* f, const FXStrArray& names, const char* base)
 // The record; with base the names are written relative to that folder.
 bool localWriteRecord(FILE* f, const SMovie& m, const char* base)
 {
-    bool ok = f && FXStr("xs03").Save(f) && localWriteBool(f, m.loop) && localWriteBool(f, m.pingPong) &&
-              localWriteDouble(f, m.frameTime) && fxWriteInt32(f, m.maxWidth) && fxWriteInt32(f, m.maxHeight) &&
+    bool ok = f && FXStr("xs03").Save(f) && fxWriteBool(f, m.loop) && fxWriteBool(f, m.pingPong) &&
+              fxWriteDouble(f, m.frameTime) && fxWriteInt32(f, m.maxWidth) && fxWriteInt32(f, m.maxHeight) &&
               m.frameRects.Save(f) && localWriteNames(f, m.pictureNames, base) &&
-              localWriteNames(f, m.maskNames, base) && localWriteBool(f, m.hasStartEnd);
+              localWriteNames(f, m.maskNames, base) && fxWriteBool(f, m.hasStartEnd);
     return ok && (!m.hasStartEnd || m.startEnd.Save(f));
 }
 

@@ -37,6 +37,28 @@ bool fxReadFloat(FILE* f, float* v)
     return true;
 }
 
+bool fxWriteDouble(FILE* f, double v)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    return fxWriteInt32(f, static_cast<int32_t>(bits & 0xffffffffu)) && fxWriteInt32(f, static_cast<int32_t>(bits >> 32));
+}
+
+bool fxReadDouble(FILE* f, double* v)
+{
+    int32_t lo, hi;
+    if (!fxReadInt32(f, &lo) || !fxReadInt32(f, &hi))
+        return false;
+    uint64_t bits = static_cast<uint32_t>(lo) | static_cast<uint64_t>(static_cast<uint32_t>(hi)) << 32;
+    std::memcpy(v, &bits, 8);
+    return true;
+}
+
+bool fxWriteBool(FILE* f, bool v)
+{
+    return f && std::fputc(v ? 1 : 0, f) != EOF;
+}
+
 bool fxSkipBytes(FILE* f, long n)
 {
     char scratch[512];

@@ -9,6 +9,11 @@ bool fxWriteInt32(FILE* f, int32_t v);
 bool fxReadInt32(FILE* f, int32_t* v);
 bool fxWriteFloat(FILE* f, float v);
 bool fxReadFloat(FILE* f, float* v);
+// Eight bytes, the low word first.
+bool fxWriteDouble(FILE* f, double v);
+bool fxReadDouble(FILE* f, double* v);
+// One byte, 1 for true; on reading only 1 is true.
+bool fxWriteBool(FILE* f, bool v);
 
 // Reads and drops n bytes; false when the stream ends first.
 bool fxSkipBytes(FILE* f, long n);

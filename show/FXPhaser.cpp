@@ -117,25 +117,19 @@ void FXPhaser::LoadC(FXPackage* pkg, FXPackageData* data)
 
 bool FXPhaser::Save(FILE* f) const
 {
-    double d = duration;
-    int64_t bits;
-    std::memcpy(&bits, &d, 8);
-    unsigned char flags[6] = {active, reverse, loop, pingPong, smooth, halfSmooth};
-    return fxWriteFloat(f, phase) && fxWriteInt32(f, static_cast<int32_t>(bits & 0xffffffff)) &&
-           fxWriteInt32(f, static_cast<int32_t>(static_cast<uint64_t>(bits) >> 32)) &&
-           std::fwrite(flags, 1, 6, f) == 6;
+    return fxWriteFloat(f, phase) && fxWriteDouble(f, duration) && fxWriteBool(f, active) && fxWriteBool(f, reverse) &&
+           fxWriteBool(f, loop) && fxWriteBool(f, pingPong) && fxWriteBool(f, smooth) && fxWriteBool(f, halfSmooth);
 }
 
 bool FXPhaser::Load(FILE* f)
 {
     float p;
-    int32_t lo, hi;
+    double d;
     unsigned char flags[6];
-    if (!fxReadFloat(f, &p) || !fxReadInt32(f, &lo) || !fxReadInt32(f, &hi) || std::fread(flags, 1, 6, f) != 6)
+    if (!fxReadFloat(f, &p) || !fxReadDouble(f, &d) || std::fread(flags, 1, 6, f) != 6)
         return false;
-    uint64_t bits = static_cast<uint32_t>(lo) | static_cast<uint64_t>(static_cast<uint32_t>(hi)) << 32;
     phase = p;
-    std::memcpy(&duration, &bits, 8);
+    duration = d;
     active = flags[0] == 1;
     reverse = flags[1] == 1;
     loop = flags[2] == 1;
