@@ -43,6 +43,7 @@ bool FXPictureCapture::Begin(int* width, int* height, const char** failure)
         *failure = nullptr;
         return false;
     }
+    copyWidth = w;
     copy.resize(static_cast<size_t>(w) * h * 4);
     for (size_t i = 0; i < source.size(); ++i) {
         uint32_t p = source[i];
@@ -52,20 +53,4 @@ bool FXPictureCapture::Begin(int* width, int* height, const char** failure)
         copy[4 * i + 3] = 0;
     }
     return true;
-}
-
-bool FXPictureCapture::Lock(const unsigned char** pixels, int* pitch, const char** failure)
-{
-    if (copy.empty()) {
-        *failure = "FXPictureCapture: Lock without a picture\n";
-        return false;
-    }
-    *pixels = copy.data();
-    *pitch = 4 * w;
-    return true;
-}
-
-void FXPictureCapture::End()
-{
-    copy.clear();
 }

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "base/FXStr.h"
-#include "platform/PScreenCapture.h"
+#include "render/FXCaptureBuffer.h"
 
 #include <cstdint>
 #include <vector>
 
-class FXPictureCapture : public PScreenCapture {
+class FXPictureCapture : public FXCaptureBuffer {
 public:
     // Decodes the file at each Begin.
     void SetFile(const char* path);
@@ -17,14 +17,11 @@ public:
     void SetPixels(int width, int height, const uint32_t* rgba);
 
     bool Begin(int* width, int* height, const char** failure) override;
-    bool Lock(const unsigned char** pixels, int* pitch, const char** failure) override;
-    void End() override;
 
 private:
     FXStr path;
     int w = 0, h = 0;
-    std::vector<uint32_t> source;     // the picture in memory
-    std::vector<unsigned char> copy;  // blue, green, red, padding
+    std::vector<uint32_t> source; // the picture in memory
     char message[1100] = {0};
 
 };

@@ -104,6 +104,7 @@ bool FXX11Capture::Begin(int* width, int* height, const char** failure)
     localChannel(visual->red_mask, &rs, &rb);
     localChannel(visual->green_mask, &gs, &gb);
     localChannel(visual->blue_mask, &bs, &bb);
+    copyWidth = w;
     copy.resize(static_cast<size_t>(w) * h * 4);
     unsigned char* out = copy.data();
     for (int y = 0; y < h; ++y)
@@ -118,20 +119,4 @@ bool FXX11Capture::Begin(int* width, int* height, const char** failure)
     *width = w;
     *height = h;
     return true;
-}
-
-bool FXX11Capture::Lock(const unsigned char** pixels, int* pitch, const char** failure)
-{
-    if (copy.empty()) {
-        *failure = "XGetImage (nothing captured)\n";
-        return false;
-    }
-    *pixels = copy.data();
-    *pitch = 4 * w;
-    return true;
-}
-
-void FXX11Capture::End()
-{
-    copy.clear();
 }

@@ -5,25 +5,21 @@
 // turned into the display order the canvas expects.
 #pragma once
 
-#include "platform/PScreenCapture.h"
+#include "render/FXCaptureBuffer.h"
 
 #include <X11/Xlib.h>
 
-#include <vector>
 
-class FXX11Capture : public PScreenCapture {
+class FXX11Capture : public FXCaptureBuffer {
 public:
     // window: the saver's window, whose screenshot property is looked at
     // first (0: the root window only).
     FXX11Capture(Display* display, Window window) : display(display), window(window) {}
 
     bool Begin(int* width, int* height, const char** failure) override;
-    bool Lock(const unsigned char** pixels, int* pitch, const char** failure) override;
-    void End() override;
 
 private:
     Display* display;
     Window window;
     int w = 0, h = 0;
-    std::vector<unsigned char> copy;
 };
