@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -168,6 +169,17 @@ LocalDecoded localDecodeJpeg(FXPackageData* d)
     return out;
 }
 
+// What is wrong with where a record ended; empty when it ended at the end
+// of its entry.
+std::string localEnd(const LocalReader& r, const char* what)
+{
+    if (!r.Ok())
+        return std::string(what) + " ends inside its " + r.Failed();
+    if (r.Left() > 0)
+        return std::to_string(r.Left()) + " bytes after the " + what;
+    return std::string();
+}
+
 } // namespace
 
 void FXPackageCheck::Problem(int id, const char* fmt, ...)
@@ -219,7 +231,12 @@ bool FXPackageCheck::Check(FXPackage* package)
             CheckAnimation(id);
         else if (!std::strncmp(tag, "xs0", 3) && tag[3] >= '1' && tag[3] <= '3')
             CheckMovie(id);
-        else if (pkg->GetDataType(id) != kFxTypeNone)
+    }
+    // Pictures after the records: a movie frame the movie has decoded is not
+    // decoded again.
+    for (int i = 0; i < pkg->ids.count; ++i) {
+        int id = pkg->ids.GetInt(i);
+        if (pkg->GetDataPtr(id) && pkg->GetDataType(id) != kFxTypeNone)
             CheckPicture(id);
     }
     return problems.count == 0;
@@ -274,10 +291,9 @@ void FXPackageCheck::CheckModel(int id)
             }
         }
     }
-    if (!r.Ok())
-        Problem(id, "model record ends inside its %s", r.Failed().c_str());
-    else if (r.Left() > 0)
-        Problem(id, "%d bytes after the model record", r.Left());
+    std::string end = localEnd(r, "model record");
+    if (!end.empty())
+        Problem(id, "%s", end.c_str());
     if (!lib.empty())
         CheckLibrary(id, lib.c_str());
 }
@@ -327,10 +343,9 @@ void FXPackageCheck::CheckAnimation(int id)
                 break;
             }
     }
-    if (!r.Ok())
-        Problem(id, "animation record ends inside its %s", r.Failed().c_str());
-    else if (r.Left() > 0)
-        Problem(id, "%d bytes after the animation record", r.Left());
+    std::string end = localEnd(r, "animation record");
+    if (!end.empty())
+        Problem(id, "%s", end.c_str());
     if (!lib.empty())
         CheckLibrary(id, lib.c_str());
 }
@@ -351,12 +366,11 @@ void FXPackageCheck::CheckMovie(int id)
     std::vector<std::string> maskNames = r.StrArray("mask names");
     if (version == 3 && r.Bool("key frame flag"))
         r.Words("key frames");
-    if (!r.Ok()) {
-        Problem(id, "movie record ends inside its %s", r.Failed().c_str());
+    std::string end = localEnd(r, "movie record");
+    if (!end.empty())
+        Problem(id, "%s", end.c_str());
+    if (!r.Ok())
         return;
-    }
-    if (r.Left() > 0)
-        Problem(id, "%d bytes after the movie record", r.Left());
     if (maskNames.size() != pictureNames.size() || static_cast<size_t>(rects) != 4 * pictureNames.size())
         Problem(id, "%d pictures, %d masks and %d rectangle values do not describe the same frames",
                 static_cast<int>(pictureNames.size()), static_cast<int>(maskNames.size()), rects);
@@ -376,6 +390,10 @@ void FXPackageCheck::CheckMovie(int id)
         else if (p.bytesPerPixel != 3 || m.bytesPerPixel != 1)
             Problem(id, "frame %d: the picture has %d bytes per pixel and the mask %d (3 and 1 expected)", i,
                     p.bytesPerPixel, m.bytesPerPixel);
+        const std::pair<bool, int> decoded[2] = {{p.ok, pic}, {m.ok, mask}};
+        for (const auto& e : decoded)
+            if (e.first && pkg->GetDataType(e.second) != kFxTypeNone && picturesSeen.insert(e.second).second)
+                ++pictures;
     }
 }
 
@@ -397,10 +415,9 @@ void FXPackageCheck::CheckLibrary(int from, const char* ref)
     }
     if (n < 0)
         Problem(id, "negative material count %d", n);
-    if (!r.Ok())
-        Problem(id, "material library ends inside its %s", r.Failed().c_str());
-    else if (r.Left() > 0)
-        Problem(id, "%d bytes after the material library", r.Left());
+    std::string end = localEnd(r, "material library");
+    if (!end.empty())
+        Problem(id, "%s", end.c_str());
     for (const std::string& t : textures)
         if (!t.empty())
             CheckTexture(id, t.c_str());
