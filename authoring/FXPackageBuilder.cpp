@@ -1,6 +1,7 @@
 #include "authoring/FXPackageBuilder.h"
 
 #include "base/FXMatrix.h"
+#include "base/fxStream.h"
 #include "base/fxTrace.h"
 #include "geometry/FXAnim.h"
 #include "geometry/FXMesh.h"
@@ -224,15 +225,10 @@ std::string Builder::Part(const std::string& name)
 
 bool Builder::Parse()
 {
-    FILE* f = std::fopen(manifest.c_str(), "rb");
-    if (!f)
-        return Fail(0, "cannot read the manifest: %s", std::strerror(errno));
     std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        text.append(buf, n);
-    std::fclose(f);
+    errno = 0;
+    if (!fxReadFile(manifest.c_str(), &text))
+        return Fail(0, "cannot read the manifest: %s", errno ? std::strerror(errno) : "read error");
 
     std::map<int, int> lineOfId;
     int number = 0;

@@ -3,6 +3,7 @@
 #include "package/FXPackage.h"
 
 #include "base/fxPaths.h"
+#include "base/fxStream.h"
 #include "base/fxTrace.h"
 
 #include <cctype>
@@ -28,18 +29,6 @@ void localPutTable(std::string* out, const std::vector<int32_t>& t)
     localPutInt(out, static_cast<int32_t>(t.size()));
     for (int32_t v : t)
         localPutInt(out, v);
-}
-
-bool localReadWhole(const char* path, std::string* out)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path, "rb"), std::fclose);
-    if (!f)
-        return false;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
-        out->append(buf, n);
-    return !std::ferror(f.get());
 }
 
 bool localWriteWhole(const std::string& path, const std::string& a, const std::string& b)
@@ -107,7 +96,7 @@ bool FXPackage::Save(const char* path, int flags)
     for (int i = 0; i < pendingIds.count; ++i) {
         const char* file = pendingFiles.Get(i);
         std::string bytes;
-        if (!file || !localReadWhole(file, &bytes)) {
+        if (!file || !fxReadFile(file, &bytes)) {
             err("FXPackage::Save - cannot read (filename:%s)\n", file ? file : "");
             return false;
         }

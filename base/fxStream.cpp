@@ -59,6 +59,20 @@ bool fxWriteBool(FILE* f, bool v)
     return f && std::fputc(v ? 1 : 0, f) != EOF;
 }
 
+bool fxReadFile(const char* path, std::string* out)
+{
+    FILE* f = path ? std::fopen(path, "rb") : nullptr;
+    if (!f)
+        return false;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out->append(buf, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
 bool fxSkipBytes(FILE* f, long n)
 {
     char scratch[512];

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 bool fxWriteInt32(FILE* f, int32_t v);
 bool fxReadInt32(FILE* f, int32_t* v);
@@ -14,6 +15,10 @@ bool fxWriteDouble(FILE* f, double v);
 bool fxReadDouble(FILE* f, double* v);
 // One byte, 1 for true; on reading only 1 is true.
 bool fxWriteBool(FILE* f, bool v);
+
+// The whole file into out (appended). False when it cannot be opened (errno
+// tells why) or a read fails.
+bool fxReadFile(const char* path, std::string* out);
 
 // Reads and drops n bytes; false when the stream ends first.
 bool fxSkipBytes(FILE* f, long n);

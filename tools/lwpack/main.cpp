@@ -2,6 +2,7 @@
 #include "authoring/FXPackageBuilder.h"
 #include "authoring/FXPackageCheck.h"
 #include "base/FXStrArray.h"
+#include "base/fxStream.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
 
@@ -119,20 +120,11 @@ bool localParseInt(const char* s, int* out)
 
 bool localReadFile(const char* path, std::string* out, std::string* why)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path, "rb"), std::fclose);
-    if (!f) {
-        *why = std::strerror(errno);
-        return false;
-    }
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
-        out->append(buf, n);
-    if (std::ferror(f.get())) {
-        *why = "read error";
-        return false;
-    }
-    return true;
+    errno = 0;
+    if (fxReadFile(path, out))
+        return true;
+    *why = errno ? std::strerror(errno) : "read error";
+    return false;
 }
 
 // Loads FILE into pkg; on failure prints each problem, naming the file.
