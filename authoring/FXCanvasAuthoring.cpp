@@ -63,18 +63,8 @@ bool localSave(const FXPixmap& p, const char* fileName, int x, int y, int w, int
                 bytes[at++] = static_cast<ILubyte>(px >> (8 * k));
         }
     }
-    ILenum format = channels == 4 ? kIlRgba : (channels == 3 ? kIlRgb : kIlLuminance);
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    bool ok = pilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, static_cast<ILubyte>(channels), format,
-                          kIlUnsignedByte, bytes) != 0;
+    bool ok = fxDevilSave(fileName, w, h, channels, bytes);
     std::free(bytes);
-    if (ok) {
-        pilEnable(kIlFileOverwrite);
-        ok = pilSaveImage(fileName) != 0;
-    }
-    pilDeleteImages(1, &image);
     return ok;
 }
 

@@ -20,22 +20,6 @@ namespace {
 const int kSheetColumns = 6, kSheetRows = 4;
 const int kMaxFrames = 20000; // a run that never ends its second movie still ends
 
-// rgba rows bottom-up, as GL reads them and as the image library stores them.
-bool localSavePng(const std::string& path, int w, int h, const unsigned char* rgba)
-{
-    if (!fxDevilBound())
-        return false;
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    bool ok = pilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, 4, kIlRgba, kIlUnsignedByte,
-                          const_cast<unsigned char*>(rgba)) != 0;
-    pilEnable(kIlFileOverwrite);
-    ok = ok && pilSaveImage(path.c_str()) != 0;
-    pilDeleteImages(1, &image);
-    return ok;
-}
-
 } // namespace
 
 std::vector<uint32_t> fxTestDesktop(int width, int height)
@@ -107,7 +91,7 @@ void FXRecorder::OnPresent(int w, int h)
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05d.png", presented);
         std::string path = (fs::path(opt.dir) / name).string();
-        if (localSavePng(path, w, h, frame.data()))
+        if (fxDevilSave(path.c_str(), w, h, 4, frame.data()))
             written.push_back(path);
         else
             failed = true;
@@ -163,7 +147,7 @@ bool FXRecorder::SaveContactSheet()
     }
     std::string path = (fs::path(opt.dir) / "contact-sheet.png").string();
     bool loaded = fxDevilBound() || fxLoadDevil();
-    bool ok = loaded && localSavePng(path, sw, sh, sheet.data());
+    bool ok = loaded && fxDevilSave(path.c_str(), sw, sh, 4, sheet.data());
     if (ok)
         written.push_back(path);
     return ok;

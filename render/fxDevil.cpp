@@ -140,3 +140,21 @@ bool fxDevilBound()
 {
     return ilDLL && iluDLL && pilTexImage;
 }
+
+bool fxDevilSave(const char* path, int w, int h, int channels, const unsigned char* pixels)
+{
+    if (!path || !*path || !fxDevilBound() || w <= 0 || h <= 0 || !pixels)
+        return false;
+    ILenum format = channels == 4 ? kIlRgba : (channels == 3 ? kIlRgb : kIlLuminance);
+    ILuint image = 0;
+    pilGenImages(1, &image);
+    pilBindImage(image);
+    bool ok = pilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, static_cast<ILubyte>(channels), format,
+                          kIlUnsignedByte, const_cast<unsigned char*>(pixels)) != 0;
+    if (ok) {
+        pilEnable(kIlFileOverwrite);
+        ok = pilSaveImage(path) != 0;
+    }
+    pilDeleteImages(1, &image);
+    return ok;
+}

@@ -69,3 +69,8 @@ bool fxLoadDevilFrom(const char* ilName, const char* iluName);
 void fxUnloadDevil();
 // True while every entry point is bound.
 bool fxDevilBound();
+// Saves w x h pixels of 1, 3 or 4 bytes (luminance, RGB, RGBA), bottom row
+// first as the library takes an image it is given, to a file whose
+// extension picks the format; an existing file is replaced. False when the
+// library is not bound or refuses.
+bool fxDevilSave(const char* path, int w, int h, int channels, const unsigned char* pixels);
