@@ -4,6 +4,7 @@
 #include "host/fxHostState.h"
 #include "show/Scene.h"
 
+#include <cstdlib>
 #include <cstring>
 
 int fChildPreview = 0;
@@ -87,6 +88,12 @@ long ScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t 
         localHost->DestroyWindow(window);
     }
     return localHost->DefScreenSaverProc(window, message, wParam, lParam);
+}
+
+bool fxPointerMoved(int x0, int y0, int x, int y)
+{
+    const int tolerance = 4;
+    return std::abs(x - x0) > tolerance || std::abs(y - y0) > tolerance;
 }
 
 bool ScreenSaverConfigureDialog(void*, unsigned, uintptr_t, intptr_t)

@@ -59,5 +59,9 @@ bool ScreenSaverConfigureDialog(void* dialog, unsigned message, uintptr_t wParam
 // Nothing to register.
 bool RegisterDialogClasses(void* instance);
 
+// The screen-saver library's rule for pointer movement: a move of more than
+// a few pixels from where the pointer was when the saver started.
+bool fxPointerMoved(int x0, int y0, int x, int y);
+
 void localReadConfig();
 void localRegister(void* window);

@@ -22,8 +22,6 @@
 namespace {
 
 const char* const kClassName = "WindowsScreenSaverClass";
-// Pixels of pointer movement that still count as resting.
-const int kMoveTolerance = 4;
 
 class LocalHost : public PSaverHost {
 public:
@@ -75,7 +73,7 @@ long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr
             if (!haveOrigin) {
                 origin = p;
                 haveOrigin = true;
-            } else if (std::abs(p.x - origin.x) > kMoveTolerance || std::abs(p.y - origin.y) > kMoveTolerance) {
+            } else if (fxPointerMoved(origin.x, origin.y, p.x, p.y)) {
                 PostMessageA(wnd, WM_CLOSE, 0, 0);
             }
             break;

@@ -136,7 +136,7 @@ long FXX11Saver::DefScreenSaverProc(void* w, unsigned message, uintptr_t wParam,
             originY = y;
             haveOrigin = true;
         }
-        close = std::abs(x - originX) > kMoveTolerance || std::abs(y - originY) > kMoveTolerance;
+        close = fxPointerMoved(originX, originY, x, y);
         break;
     }
     case kWmLButtonDown:

@@ -40,9 +40,6 @@ public:
     void Register(void* window) override;
     void* SceneWindow(void*) override { return glx.get(); }
 
-    // Pixels of pointer movement that still count as resting.
-    static const int kMoveTolerance = 4;
-
 private:
     std::string commandLine;
     const char* argv0;
