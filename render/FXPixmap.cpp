@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 bool FXPixmap::Realloc(int w, int h)
 {
@@ -47,4 +48,15 @@ void FXPixmap::Destroy()
     std::free(pixels);
     pixels = nullptr;
     blockSize = pitch = allocHeight = width = height = 0;
+}
+
+void FXPixmap::Swap(FXPixmap* other)
+{
+    std::swap(pixels, other->pixels);
+    std::swap(blockSize, other->blockSize);
+    std::swap(pitch, other->pitch);
+    std::swap(allocHeight, other->allocHeight);
+    std::swap(width, other->width);
+    std::swap(height, other->height);
+    std::swap(power2, other->power2);
 }

@@ -26,6 +26,8 @@ public:
     // Every allocated pixel.
     void Clear(unsigned pixel);
     void Destroy();
+    // Exchanges the blocks and sizes of the two pixmaps (no pixel is copied).
+    void Swap(FXPixmap* other);
 
     // Row y of the block; callers keep y below allocHeight.
     unsigned* Row(int y) const { return pixels + static_cast<long>(y) * pitch; }

@@ -44,11 +44,7 @@ bool FXScrShot::Update()
         err("FXScrShot: no memory for a %d x %d picture\n", w, h);
         return false;
     }
-    for (int y = 0; y < pixmap.allocHeight; ++y) {
-        uint32_t* row = pixmap.Row(y);
-        for (int x = 0; x < pixmap.pitch; ++x)
-            row[x] = 0xff000000u;
-    }
+    pixmap.Clear(0xff000000u);
     const unsigned char* src = nullptr;
     int pitch = 0;
     if (!cap->Lock(&src, &pitch, &failure) || !src) {

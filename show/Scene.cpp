@@ -65,16 +65,12 @@ void localResetState()
     movie_ends = 0;
 }
 
-// The material keeps a copy of the capture: the capture is a local object
+// The material takes the capture's pixels: the capture is a local object
 // of InitScene, and the material's canvas must outlive it.
-void localTakeCapture(FXMaterial* m, const FXScrShot& shot)
+void localTakeCapture(FXMaterial* m, FXScrShot* shot)
 {
-    const FXPixmap& from = shot.pixmap;
-    FXPixmap& to = m->canvas.pixmap;
-    to.power2 = from.power2;
-    if (from.pitch > 0 && to.Realloc(from.width, from.height) && to.pitch == from.pitch &&
-        to.allocHeight == from.allocHeight) {
-        std::memcpy(to.pixels, from.pixels, sizeof(unsigned) * static_cast<size_t>(from.pitch) * from.allocHeight);
+    if (shot->pixmap.pitch > 0) {
+        m->canvas.pixmap.Swap(&shot->pixmap);
         m->canvas.opaque = true;
         m->canvas.mask = false;
         m->SetTexture(&m->canvas);
@@ -288,7 +284,7 @@ void BuildScene(void* window, bool preview_)
             preview.SetMaterial(&preview_mat);
         } else {
             fxResetRandom();
-            localTakeCapture(&scr_mat, shot);
+            localTakeCapture(&scr_mat, &shot);
             scr_mat.SetDefDiffuse(1.0f);
             gr.AddMaterial(&scr_mat);
             scr_mat.name.Set(mat_name);
