@@ -148,6 +148,7 @@ void FXAnim::LoadV3(FXPackage* pkg, FXPackageData* data)
     }
 
     frames.Push(first.release());
+    FXModel* f0 = GetFrame(0);
     for (int f = 1; f < n; ++f) {
         FXModel* m = new FXModel;
         m->name = frameNames.Get(f) ? frameNames.Get(f) : "";
@@ -155,7 +156,6 @@ void FXAnim::LoadV3(FXPackage* pkg, FXPackageData* data)
             m->matlib = lib;
             ++lib->refCount;
         }
-        FXModel* f0 = GetFrame(0);
         for (int j = 0; j < meshCount; ++j) {
             FXMesh* x = new FXMesh;
             x->CopyMeshI(localMesh(f0->loadedMeshes, j));
@@ -278,14 +278,22 @@ void FXAnim::OnRender(PEnv* env, double t)
     }
 }
 
+// Every frame exists and has frame 0's working meshes with their vertex
+// counts: vertices are paired by their number over all meshes, so equal
+// totals alone would pair the wrong vertices.
 bool FXAnim::FramesMatch() const
 {
     const FXModel* f0 = GetFrame(0);
-    int total = f0->GetTotalVertices();
     for (int i = 1; i < frames.count; ++i) {
         const FXModel* m = GetFrame(i);
-        if (!m || m->meshes.count != f0->meshes.count || m->GetTotalVertices() != total)
+        if (!m || m->meshes.count != f0->meshes.count)
             return false;
+        for (int k = 0; k < f0->meshes.count; ++k) {
+            const FXMesh* a = localMesh(f0->meshes, k);
+            const FXMesh* b = localMesh(m->meshes, k);
+            if ((a ? a->vertexCount : -1) != (b ? b->vertexCount : -1))
+                return false;
+        }
     }
     return true;
 }
@@ -294,6 +302,7 @@ void FXAnim::UpdateInterpolation(bool on, bool aux)
 {
     interpolate = on;
     interpolateAux = aux;
+    evaluated = false;
     iModel.Destroy();
     fxDeleteItems<FXBezierSpline>(&posSplines);
     fxDeleteItems<FXBezierSpline>(&normSplines);
@@ -303,15 +312,6 @@ void FXAnim::UpdateInterpolation(bool on, bool aux)
     iModel.Copy(f0);
     if (!FramesMatch())
         return;
-    // Vertices are matched by their number over all meshes, so a frame whose
-    // null slots differ from frame 0's would pair the wrong vertices.
-    for (int i = 1; i < frames.count; ++i)
-        for (int k = 0; k < f0->meshes.count; ++k) {
-            const FXMesh* a = localMesh(f0->meshes, k);
-            const FXMesh* b = localMesh(GetFrame(i)->meshes, k);
-            if ((a ? a->vertexCount : -1) != (b ? b->vertexCount : -1))
-                return;
-        }
     int total = f0->GetTotalVertices();
     posSplines.Realloc(total);
     normSplines.Realloc(total);
@@ -343,6 +343,7 @@ void FXAnim::UpdateInterpolation(bool on, bool aux)
 
 void FXAnim::SelectPiece(int a, int b)
 {
+    evaluated = false;
     for (int k = 0; k < posSplines.count; ++k) {
         FXBezierSpline* splines[2] = {localSpline(posSplines, k), localSpline(normSplines, k)};
         for (FXBezierSpline* s : splines) {
@@ -383,6 +384,12 @@ void FXAnim::EvaluateAt(float phase)
 {
     if (reversed)
         phase = 1.0f - phase;
+    // A stopped run (the sheet through the whole movie phase) asks for the
+    // same places every frame.
+    if (evaluated && phase == evaluatedPhase)
+        return;
+    evaluated = true;
+    evaluatedPhase = phase;
     FXBezierPhaseH h;
     h.Prepare(phase);
     int k = 0;

@@ -90,6 +90,9 @@ public:
     void AddFrame(FXModel* model, const char* name, int milliseconds);
 
 private:
+    bool evaluated = false;    // iModel holds the places at evaluatedPhase on the selected pieces
+    float evaluatedPhase = 0;
+
     bool FramesMatch() const;
     void EvaluateAt(float phase);
     void SelectPiece(int a, int b);
