@@ -73,6 +73,15 @@ bool fxReadFile(const char* path, std::string* out)
     return ok;
 }
 
+bool fxReadBool(FILE* f, bool* v)
+{
+    int c = f ? std::fgetc(f) : EOF;
+    if (c == EOF)
+        return false;
+    *v = c == 1;
+    return true;
+}
+
 bool fxSkipBytes(FILE* f, long n)
 {
     char scratch[512];

@@ -15,6 +15,7 @@ bool fxWriteDouble(FILE* f, double v);
 bool fxReadDouble(FILE* f, double* v);
 // One byte, 1 for true; on reading only 1 is true.
 bool fxWriteBool(FILE* f, bool v);
+bool fxReadBool(FILE* f, bool* v);
 
 // The whole file into out (appended). False when it cannot be opened (errno
 // tells why) or a read fails.

@@ -125,16 +125,19 @@ bool FXPhaser::Load(FILE* f)
 {
     float p;
     double d;
-    unsigned char flags[6];
-    if (!fxReadFloat(f, &p) || !fxReadDouble(f, &d) || std::fread(flags, 1, 6, f) != 6)
+    bool flags[6];
+    if (!fxReadFloat(f, &p) || !fxReadDouble(f, &d))
         return false;
+    for (bool& b : flags)
+        if (!fxReadBool(f, &b))
+            return false;
     phase = p;
     duration = d;
-    active = flags[0] == 1;
-    reverse = flags[1] == 1;
-    loop = flags[2] == 1;
-    pingPong = flags[3] == 1;
-    smooth = flags[4] == 1;
-    halfSmooth = flags[5] == 1;
+    active = flags[0];
+    reverse = flags[1];
+    loop = flags[2];
+    pingPong = flags[3];
+    smooth = flags[4];
+    halfSmooth = flags[5];
     return true;
 }
