@@ -11,6 +11,10 @@
 
 namespace fs = std::filesystem;
 
+#ifndef LW_BUILD_DIR
+#define LW_BUILD_DIR ""
+#endif
+
 namespace {
 
 std::string localTrim(const std::string& s)
@@ -32,10 +36,14 @@ bool localIsPathLine(const std::string& line, std::string* value)
     return true;
 }
 
-bool localHasPackage(const fs::path& dir)
+// Absolute, with symbolic links resolved as far as the path exists, so a
+// link to the program or to the build folder compares as its target.
+fs::path localReal(const fs::path& p)
 {
     std::error_code ec;
-    return fs::exists(dir / "lwhirl.dat", ec);
+    fs::path abs = fs::absolute(p, ec).lexically_normal();
+    fs::path real = fs::weakly_canonical(abs, ec);
+    return ec ? abs : real;
 }
 
 } // namespace
@@ -53,23 +61,26 @@ std::string fxSaverConfigFile()
     return (base / "vorn3d" / "Lumenwhirl.conf").string();
 }
 
+std::string fxSaverDataFolderOf(const std::string& exe, const std::string& buildDir)
+{
+    fs::path dir = localReal(exe).parent_path();
+    if (!buildDir.empty() && dir == localReal(buildDir))
+        return (dir / "data").string();
+    fs::path prefix = dir.parent_path();
+    if (dir.filename() == "xscreensaver" && prefix.filename() == "libexec")
+        prefix = prefix.parent_path();
+    return (prefix / "share" / "lumenwhirl").string();
+}
+
 std::string fxSaverDataFolder(const char* argv0)
 {
+    // xscreensaver starts a hack through sh with its folder on PATH, so
+    // argv0 may be a bare name; the kernel knows where the program is.
     std::error_code ec;
-#ifdef LW_DATA_DIR
-    if (localHasPackage(LW_DATA_DIR))
-        return LW_DATA_DIR;
-#endif
-#ifdef LW_INSTALL_DATA_DIR
-    if (localHasPackage(LW_INSTALL_DATA_DIR))
-        return LW_INSTALL_DATA_DIR;
-#endif
-    // bin/lumenwhirl and libexec/xscreensaver/lumenwhirl of an installation.
-    fs::path exe = fs::absolute(argv0 ? argv0 : ".", ec).parent_path();
-    fs::path nested = (exe / ".." / ".." / "share" / "lumenwhirl").lexically_normal();
-    if (localHasPackage(nested))
-        return nested.string();
-    return (exe / ".." / "share" / "lumenwhirl").lexically_normal().string();
+    fs::path exe = fs::canonical("/proc/self/exe", ec);
+    if (ec)
+        exe = fs::absolute(argv0 ? argv0 : "lumenwhirl", ec);
+    return fxSaverDataFolderOf(exe.string(), LW_BUILD_DIR);
 }
 
 std::string fxSaverInstallFolder(const char* argv0)

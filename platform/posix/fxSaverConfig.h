@@ -1,15 +1,25 @@
 // Where the Linux saver finds its package: LUMENWHIRL_PATH, then the key
 // "path" of $XDG_CONFIG_HOME/vorn3d/Lumenwhirl.conf (~/.config when unset),
-// then the data folder of the build, then that of the installed program.
+// then the program's data folder: data/ of the build folder when the program
+// is the one in that folder, else share/lumenwhirl of the installation it
+// really sits in (bin/ or libexec/xscreensaver/), so a package unpacked into
+// another root finds its own files and an installed saver never reads the
+// build tree.
 #pragma once
 
 #include <string>
 
 std::string fxSaverConfigFile();
-// The install folder by the rules above; argv0 locates an installed program.
+// The install folder by the rules above.
 std::string fxSaverInstallFolder(const char* argv0);
-// The data folder the build or the installation put the package in.
+// The data folder of the running program, located through /proc/self/exe;
+// argv0 only where /proc is not mounted.
 std::string fxSaverDataFolder(const char* argv0);
+// The data folder of the program exe given the build folder buildDir ("" for
+// none): buildDir/data when exe's real folder is buildDir itself, else
+// <prefix>/share/lumenwhirl, <prefix> being the folder above bin/ (or any
+// other folder) or the one above libexec/xscreensaver/.
+std::string fxSaverDataFolderOf(const std::string& exe, const std::string& buildDir);
 // Sets "path" in the configuration file, keeping every other line of it.
 // The file is replaced whole or not at all; a file that exists but cannot
 // be read is left alone. False with the reason.
