@@ -186,12 +186,16 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
     // show's time from this thread.
     while (running && !done)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    DestroyScene();
+    bool released = DestroyScene();
     peakMemory = fxSysPeakMemoryBytes();
     fxUseRealClock();
     fxSetScreenCapture(nullptr);
     if (!running) {
         error = "no OpenGL context on the offscreen surface";
+        return false;
+    }
+    if (!released) {
+        error = "the render thread did not finish its frame";
         return false;
     }
     bool sheet = SaveContactSheet();

@@ -13,7 +13,7 @@ namespace {
 
 PSaverHost* localHost = nullptr;
 void (*localInit)(void*, bool) = InitScene;
-void (*localDestroy)() = DestroyScene;
+bool (*localDestroy)() = DestroyScene;
 
 bool localIsKey(unsigned m)
 {
@@ -28,7 +28,7 @@ void fxSetSaverHost(PSaverHost* host)
     localHost = host;
 }
 
-void fxSetSaverScene(void (*init)(void*, bool), void (*destroy)())
+void fxSetSaverScene(void (*init)(void*, bool), bool (*destroy)())
 {
     localInit = init ? init : InitScene;
     localDestroy = destroy ? destroy : DestroyScene;
@@ -66,8 +66,7 @@ long ScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t 
         return 0;
     }
     case kWmDestroy:
-        localDestroy();
-        return 0;
+        return localDestroy() ? 0 : 1;
     case kWmPaint:
         localHost->ValidateRect(window);
         return 0;

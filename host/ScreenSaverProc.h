@@ -51,8 +51,11 @@ extern int fChildPreview;
 void fxSetSaverHost(PSaverHost* host);
 // The scene the window starts and ends (InitScene and DestroyScene unless
 // replaced, as tests do).
-void fxSetSaverScene(void (*init)(void* window, bool preview), void (*destroy)());
+void fxSetSaverScene(void (*init)(void* window, bool preview), bool (*destroy)());
 
+// kWmDestroy returns 0 once the scene is released, 1 when its render thread
+// is stuck in a frame: the host must then end the process at once, without
+// destructors (they would wait for that thread or pull objects from under it).
 long ScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // The saver has no settings: false for every message.
 bool ScreenSaverConfigureDialog(void* dialog, unsigned message, uintptr_t wParam, intptr_t lParam);

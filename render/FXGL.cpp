@@ -81,6 +81,8 @@ FXGL::~FXGL()
 void FXGL::Destroy()
 {
     PEnv::Destroy();
+    if (thread)
+        return; // the loop did not stop and may still draw with the context
     if (hdc) {
         hdc->MakeCurrent(nullptr);
         if (hglrc)

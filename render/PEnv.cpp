@@ -2,6 +2,7 @@
 
 #include "base/fxThread.h"
 #include "base/fxTime.h"
+#include "base/fxTrace.h"
 #include "render/FXLight.h"
 #include "render/PRender.h"
 
@@ -43,7 +44,10 @@ PEnv::~PEnv()
 
 void PEnv::Destroy()
 {
-    StopLoop(0.5);
+    if (!StopLoop(0.5)) {
+        err("PEnv::Destroy: the render thread is still in its frame; the environment is left to it\n");
+        return;
+    }
     Lock(true);
     stopRequested = true;
     ReleaseMaterials();
@@ -66,15 +70,17 @@ bool PEnv::StartLoop(PRender* r)
     return thread != nullptr;
 }
 
-void PEnv::StopLoop(double seconds)
+bool PEnv::StopLoop(double seconds)
 {
     stopRequested = true;
-    if (thread) {
-        fxWaitThread(thread, seconds);
-        fxDestroyThread(thread);
-        thread = nullptr;
+    if (thread && !fxWaitThread(thread, seconds)) {
+        render = nullptr;
+        return false;
     }
+    fxDestroyThread(thread);
+    thread = nullptr;
     render = nullptr;
+    return true;
 }
 
 void PEnv::Lock(bool on)

@@ -55,6 +55,7 @@ public:
 
     virtual bool CreateChild(void* window) = 0;
     // Stops the loop, releases the materials and libraries and the mutex.
+    // A loop that does not stop within half a second keeps all of them.
     virtual void Destroy();
     virtual void ClrParams() = 0;
     virtual void SetAct(bool on) = 0;
@@ -63,8 +64,11 @@ public:
     // Starts the loop on r, or hands r to the loop already running.
     virtual bool StartLoop(PRender* r);
     // Asks the loop to stop and waits up to seconds (100000 or more: without
-    // limit) for its current frame to finish. render is null afterwards.
-    virtual void StopLoop(double seconds);
+    // limit) for its current frame to finish; render is null afterwards.
+    // False when the frame is still running then (the thread is blocked, in
+    // the window system as a rule): the thread stays, and nothing it may
+    // touch can be released.
+    virtual bool StopLoop(double seconds);
     virtual void Lock(bool on);
     virtual void SetClrColor(const float* rgba) = 0;
     virtual void Clrscr(bool colour, bool depth, bool stencil) = 0;

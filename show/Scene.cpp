@@ -358,9 +358,13 @@ void BuildScene(void* window, bool preview_)
     }
 }
 
-void DestroyScene()
+bool DestroyScene()
 {
-    gr.StopLoop(100000.0);
+    const double kStopSeconds = 3.0;
+    if (!gr.StopLoop(kStopSeconds)) {
+        err("DestroyScene: the render thread did not finish its frame within %.0f s\n", kStopSeconds);
+        return false;
+    }
     // The objects release GL textures and buffers: the context must be
     // current here, now that the render thread has let it go.
     gr.SetAct(true);
@@ -381,4 +385,5 @@ void DestroyScene()
     gr.Destroy(); // releases the context from this thread and deletes it
     fxSetEnv(nullptr);
     fxUnloadDevil();
+    return true;
 }

@@ -33,8 +33,11 @@ void InitScene(void* window, bool preview);
 // itself (sc.OnRender with gr's context current), as the tests do.
 void BuildScene(void* window, bool preview);
 // Returns once the render thread has finished its frame and everything is
-// released.
-void DestroyScene();
+// released: true. False when the thread is still in its frame after a few
+// seconds (blocked in the window system): then nothing is released, as the
+// thread may still use it, and the host ends the process without running
+// the objects' destructors.
+bool DestroyScene();
 
 extern bool isPreview;
 extern FXPackage pck;

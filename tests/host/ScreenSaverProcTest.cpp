@@ -35,9 +35,12 @@ void FakeInit(void*, bool preview)
     fxAdvanceClock(0.5); // starting takes time; the grace window opens after it
 }
 
-void FakeDestroy()
+bool destroyStops = true; // false: the render thread is stuck in its frame
+
+bool FakeDestroy()
 {
     events.push_back("destroy");
+    return destroyStops;
 }
 
 class SaverTest : public ::testing::Test {
@@ -49,6 +52,7 @@ protected:
         startTime = 0;
         fChildPreview = 0;
         closeDuringInit = false;
+        destroyStops = true;
         events.clear();
         fxUseVirtualClock(100.0);
         fxSetSaverHost(&host);
@@ -92,8 +96,10 @@ TEST_F(SaverTest, CloseRequestsWaitForTheGraceTimeKeysDoNot)
     EXPECT_TRUE(escapeHit);
     Send(kWmClose);
     EXPECT_EQ(host.destroyed, 2) << "after a key every request closes";
-    Send(kWmDestroy);
+    EXPECT_EQ(Send(kWmDestroy), 0);
     EXPECT_EQ(events.back(), "destroy");
+    destroyStops = false;
+    EXPECT_EQ(Send(kWmDestroy), 1) << "the host is told the scene could not be released";
 }
 
 TEST_F(SaverTest, EarlyRequestsPreviewInstallAndPainting)

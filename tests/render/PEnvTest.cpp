@@ -1,3 +1,4 @@
+#include "base/fxThread.h"
 #include "package/FXPackage.h"
 #include "render/FXGL.h"
 #include "render/FXGRAutoAct.h"
@@ -106,6 +107,37 @@ TEST(PEnv, FrameInFlightCompletesBeforeStopLoopReturns)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     env.StopLoop(100000);
     EXPECT_GT(r2.frames, 0);
+}
+
+TEST(PEnv, AFrameStuckInTheWindowSystemIsLeftRunningNotWaitedFor)
+{
+    struct StuckRender : PRender {
+        std::atomic<bool> inFrame{false}, release{false};
+        void OnRender(PEnv*, double) override
+        {
+            inFrame = true;
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    } r;
+    FXGL env;
+    env.mutex = fxCreateMutex();
+    ASSERT_TRUE(env.StartLoop(&r));
+    ASSERT_TRUE(WaitFor(r.inFrame));
+    EXPECT_FALSE(env.StopLoop(0.05));
+    EXPECT_NE(env.thread, nullptr) << "the thread is kept, not joined";
+    EXPECT_EQ(env.render, nullptr);
+    void* mutex = env.mutex;
+    env.Destroy();
+    EXPECT_EQ(env.mutex, mutex) << "the lock the frame holds is not destroyed under it";
+    EXPECT_NE(env.thread, nullptr);
+
+    r.release = true;
+    EXPECT_TRUE(env.StopLoop(100000)) << "once the frame ends the loop stops";
+    EXPECT_EQ(env.thread, nullptr);
+    EXPECT_FALSE(env.running);
+    env.Destroy();
+    EXPECT_EQ(env.mutex, nullptr);
 }
 
 TEST(PEnv, LoopAndAutoActShareTheLock)
