@@ -4,8 +4,27 @@
 
 #include <GL/glx.h>
 
+#include <dlfcn.h>
+
 #include <cstdint>
 #include <cstring>
+
+// Mesa's software GLX asks a window's size with XGetGeometry before it draws
+// and uses the sizes even when the call failed, as it does on a window that
+// was just destroyed (the preview's parent closing under the render thread):
+// stack garbage for sizes, buffers of gigabytes cleared for seconds. This
+// one, found before libX11's by every library of the process, reads a failed
+// query as an empty window.
+extern "C" Status XGetGeometry(Display* display, Drawable d, Window* root, int* x, int* y, unsigned* width,
+                               unsigned* height, unsigned* border, unsigned* depth)
+{
+    using Fn = Status (*)(Display*, Drawable, Window*, int*, int*, unsigned*, unsigned*, unsigned*, unsigned*);
+    static const Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "XGetGeometry"));
+    *x = *y = 0;
+    *width = *height = *border = *depth = 0;
+    *root = None;
+    return real ? real(display, d, root, x, y, width, height, border, depth) : 0;
+}
 
 namespace {
 

@@ -35,6 +35,18 @@ int localOnXError(Display* d, XErrorEvent* e)
     return 0;
 }
 
+// The display is gone (the session ended, the server went away). Xlib's own
+// handler calls exit, whose destructors would wait for a render thread that
+// is blocked on the dead connection: the saver ends here instead, at once.
+int localOnXIOError(Display*)
+{
+    err("lumenwhirl: the connection to the X display is lost; the saver ends\n");
+    static const char text[] = "lumenwhirl: the connection to the X display is lost; the saver ends\n";
+    ssize_t written = write(STDERR_FILENO, text, sizeof text - 1);
+    (void)written;
+    _exit(1);
+}
+
 } // namespace
 
 FXX11Saver::~FXX11Saver()
@@ -125,7 +137,9 @@ void FXX11Saver::DestroyWindow(void*)
 
 long FXX11Saver::DefScreenSaverProc(void* w, unsigned message, uintptr_t wParam, intptr_t lParam)
 {
-    if (mode == kHack)
+    // Pointer, buttons and focus are close rules of the saver on the screen;
+    // the preview ends only with its parent, a close request or a key.
+    if (mode == kHack || mode == kPreview)
         return 0;
     bool close = false;
     switch (message) {
@@ -191,6 +205,9 @@ void FXX11Saver::Translate(const XEvent& e)
         ScreenSaverProc(w, kWmKeyUp, 0, 0);
         break;
     case ButtonPress:
+        // Buttons 4 to 7 are the wheel, which is no button press.
+        if (e.xbutton.button >= 4 && e.xbutton.button <= 7)
+            break;
         ScreenSaverProc(w, e.xbutton.button == Button1 ? kWmLButtonDown
                            : e.xbutton.button == Button3 ? kWmRButtonDown
                                                          : kWmMButtonDown,
@@ -224,8 +241,13 @@ void FXX11Saver::Translate(const XEvent& e)
 
 void FXX11Saver::Close()
 {
-    // The scene stops its render thread before anything is destroyed.
-    ScreenSaverProc(&window, kWmDestroy, 0, 0);
+    // The scene stops its render thread before anything is destroyed. A
+    // thread that does not stop is blocked in Xlib, holding the display:
+    // closing it, or the destructors at exit, would wait for ever.
+    if (ScreenSaverProc(&window, kWmDestroy, 0, 0) != 0) {
+        std::fprintf(stderr, "lumenwhirl: the render thread is blocked in the window system; the saver ends\n");
+        _exit(1);
+    }
     if (ownWindow)
         XDestroyWindow(display, window);
     ownWindow = false;
@@ -243,6 +265,8 @@ int FXX11Saver::Run(Mode m, unsigned long target)
         return 1;
     }
     XSetErrorHandler(localOnXError);
+    XSetIOErrorHandler(localOnXIOError);
+    std::signal(SIGPIPE, SIG_IGN); // a dead connection is Xlib's I/O error, not a signal
     std::signal(SIGTERM, localOnSignal);
     std::signal(SIGINT, localOnSignal);
     if (!MakeWindow(target))

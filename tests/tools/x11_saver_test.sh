@@ -38,14 +38,21 @@ sleep 2.3; xdotool mousemove 120 400
 ended_within $pid 1 || { fail "a pointer move after 4.5 s did not end the saver"; kill $pid; }
 wait $pid 2> /dev/null
 
-# The preview inside a parent window ends when the parent goes.
+# The preview inside a parent window: the pointer, buttons and the wheel
+# leave it alone, also after 4 s; it ends when the parent goes.
 "$lumenwhirl" -window-id 0 > /dev/null 2>&1 && fail "a window id of 0 was accepted"
-"$lumenwhirl" & host=$! # a normal window to act as the parent
-sleep 1.5
-parent=$(xdotool search --sync --name '^Lumenwhirl$' | head -1)
+xlogo -geometry 300x200+0+0 2> /dev/null & host=$!
+parent=$(xdotool search --sync --name '^xlogo$' | head -1)
 "$lumenwhirl" -p "$parent" & pid=$!
 sleep 1.5
 alive $pid || fail "the preview did not start"
+for t in early late; do
+    [ $t = late ] && sleep 3
+    xdotool mousemove 150 100 mousemove 40 30 mousemove 260 170 click 1 click 3 click 2
+    xdotool click 4 click 5 click 6 click 7
+    sleep 0.5
+    alive $pid || { fail "the pointer, a button or the wheel ended the preview ($t)"; break; }
+done
 kill -TERM $host
 ended_within $pid 2 || { fail "the preview outlived its parent"; kill $pid; }
 wait $pid $host 2> /dev/null

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The X server goes away under a running saver (the session ends, the server
+# restarts): as a hack, full screen and as a preview the saver must end
+# within 2 s, with a non-zero status and a line that says why, instead of
+# hanging in its exit path.
+set -u
+lumenwhirl=$(realpath "$1") data=$(realpath "$2")
+work=$(mktemp -d)
+xvfb= saver= parent=
+cleanup() {
+    for p in $saver $parent $xvfb; do kill -9 "$p" 2> /dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fails=0
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+mkdir "$work/data" && ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"
+export LUMENWHIRL_PATH=$work/data
+
+start_xvfb() {
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+    export DISPLAY=:$(cat "$work/display")
+}
+
+# True once two looks at window $1, taken a little apart, differ: the show
+# is drawing into it.
+drawing() {
+    local i
+    for i in $(seq 100); do
+        xwd -id "$1" -silent > "$work/a.xwd" 2> /dev/null; sleep 0.1
+        xwd -id "$1" -silent > "$work/b.xwd" 2> /dev/null
+        [ -s "$work/a.xwd" ] && ! cmp -s "$work/a.xwd" "$work/b.xwd" && return 0
+    done
+    return 1
+}
+
+# Ends the X server under the saver; the saver must be gone within 2 s with
+# a non-zero status and say that the display is lost.
+lose_display() {
+    local what=$1 i
+    kill -TERM "$xvfb"
+    for i in $(seq 40); do kill -0 "$saver" 2> /dev/null || break; sleep 0.05; done
+    if kill -0 "$saver" 2> /dev/null; then
+        fail "$what: still running 2 s after its display went away"
+        kill -9 "$saver"
+    fi
+    wait "$saver"; local status=$?
+    [ $status -ne 0 ] || fail "$what: ended with status 0 when its display went away"
+    grep -q "connection to the X display is lost" "$work/stderr" || fail "$what: nothing on standard error"
+    saver=
+    wait "$xvfb" 2> /dev/null
+    xvfb=
+}
+
+root_id() { xwininfo -root | awk '/Window id:/ {print $4}'; }
+
+start_xvfb
+rm -f "$work/data/lwhirl.log"
+"$lumenwhirl" -root 2> "$work/stderr" & saver=$!
+drawing "$(root_id)" || fail "the hack did not draw"
+lose_display "the hack"
+grep -q "#ERROR.*connection to the X display is lost" "$work/data/lwhirl.log" || fail "the hack's trace log has no line"
+
+start_xvfb
+rm -f "$work/data/lwhirl.log"
+"$lumenwhirl" -s 2> "$work/stderr" & saver=$!
+drawing "$(root_id)" || fail "the full-screen saver did not draw"
+lose_display "the full-screen saver"
+grep -q "#ERROR.*connection to the X display is lost" "$work/data/lwhirl.log" || fail "the saver's trace log has no line"
+
+start_xvfb
+xlogo -geometry 200x150+0+0 & parent=$!
+id=$(xdotool search --sync --name '^xlogo$' | head -1)
+"$lumenwhirl" -p "$id" 2> "$work/stderr" & saver=$!
+drawing "$id" || fail "the preview did not draw"
+lose_display "the preview"
+wait "$parent" 2> /dev/null
+parent=
+
+if [ $fails -eq 0 ]; then echo "display loss: all checks passed"; else exit 1; fi
