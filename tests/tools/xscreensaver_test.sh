@@ -1,74 +1,149 @@
 #!/usr/bin/env bash
-# The real xscreensaver daemon under Xvfb runs Lumenwhirl as its hack:
-# activating it starts lumenwhirl --root and the screen shows the show.
-# xscreensaver refuses to run as root, so as root the test runs it as an
-# ordinary user it creates when needed.
+# The real xscreensaver daemon runs Lumenwhirl as its hack, on an Xvfb of its
+# own whose root shows a picture of four coloured blocks: once activated,
+# with the daemon's default fade and again without it, the screen must show
+# the show drawing those blocks on the sheet, each in its place. The daemon
+# and its hacks are ended by their ids. xscreensaver refuses to run as root,
+# so as root the daemon runs as an ordinary user, created when needed; its
+# home is a temporary folder either way.
 set -u
 lumenwhirl=$(realpath "$1") data=$(realpath "$2")
 work=$(mktemp -d)
 chmod 755 "$work"
-user=$(id -un)
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
-    user=lwsaver
-    id "$user" > /dev/null 2>&1 || useradd -m "$user"
-    as_user=(runuser -u "$user" --)
+    id lwsaver > /dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin lwsaver
+    as_user=(runuser -u lwsaver --)
 fi
-home=$(getent passwd "$user" | cut -d: -f6)
-Xvfb -displayfd 3 -ac -screen 0 640x480x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-xvfb=$!
-daemon=
+xvfb= daemon=
+# The daemon and everything it started, by id.
+family() {
+    local p=$1 c
+    for c in $(pgrep -P "$p"); do family "$c"; done
+    echo "$p"
+}
+stop_daemon() {
+    [ -n "$daemon" ] || return 0
+    local all i
+    all=$(family "$daemon")
+    run xscreensaver-command -exit > /dev/null 2>&1
+    for i in $(seq 50); do kill -0 "$daemon" 2> /dev/null || break; sleep 0.1; done
+    for p in $all; do kill -9 "$p" 2> /dev/null; done
+    wait "$daemon" 2> /dev/null
+    daemon=
+}
 cleanup() {
-    [ -n "$daemon" ] && kill "$daemon" 2> /dev/null
-    pkill -u "$user" -f "lumenwhirl --root" 2> /dev/null
-    kill $xvfb 2> /dev/null
+    stop_daemon
+    [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null && wait "$xvfb" 2> /dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
 fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+run() { "${as_user[@]}" env HOME="$work/home" DISPLAY="$DISPLAY" LUMENWHIRL_PATH="$work/data" "$@"; }
 
-# The package in a folder the user may write its trace log into.
-mkdir "$work/data" && cp "$data/lwhirl.dat" "$work/data/" && chmod -R a+rwX "$work/data"
-config="$work/xscreensaver.conf"
-cat > "$config" <<CONF
+# -noreset: the root keeps its picture when the client that set it leaves.
+Xvfb -displayfd 3 -ac -noreset -screen 0 640x480x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$work/display")
+# Red top left, green top right, blue bottom left, yellow bottom right.
+convert -size 320x240 xc:'#ff0000' xc:'#00ff00' +append "$work/top.png"
+convert -size 320x240 xc:'#0000ff' xc:'#ffff00' +append "$work/bottom.png"
+convert "$work/top.png" "$work/bottom.png" -append "$work/blocks.png"
+display -window root "$work/blocks.png"
+
+# The package in a folder the hack may write its trace log into.
+mkdir -p "$work/data" "$work/home"
+ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"
+[ ${#as_user[@]} -gt 0 ] && chown lwsaver "$work/data" "$work/home"
+
+# The colours along a row (r Y) or a column (c X) of an X screenshot, one
+# letter a run: R red, G green, B blue, Y yellow to orange, - anything else.
+colours() {
+    local crop
+    if [ "$2" = r ]; then crop=640x1+0+$3; else crop=1x480+$3+0; fi
+    convert "$1" -crop "$crop" +repage txt:- 2> /dev/null | awk -F'[(),]' 'NR > 1 {
+        r = $(NF - 3) + 0; g = $(NF - 2) + 0; b = $(NF - 1) + 0; m = r > g ? r : g; if (b > m) m = b
+        if (m < 50) c = "-"
+        else if (r > 2 * g && r > 2 * b) c = "R"
+        else if (g > 2 * r && g > 2 * b) c = "G"
+        else if (b > 2 * r && b > 2 * g) c = "B"
+        else if (r > 2 * b && g > 2 * b && 3 * (r < g ? r : g) > m) c = "Y"
+        else c = "-"
+        if (c != last) printf "%s", c; last = c
+    } END { print "" }'
+}
+
+# The blocks in their places, allowing for the sheet's bending and the
+# lights: red before green along the top, blue before yellow along the
+# bottom, red above blue down the left.
+blocks_in_place() {
+    colours "$1" r 60 | grep -q 'R.*G' && colours "$1" r 420 | grep -q 'B.*Y' && colours "$1" c 60 | grep -q 'R.*B'
+}
+
+# One activation of a freshly started daemon with the given fade setting.
+activation() {
+    local fade=$1 i hack= shot=0
+    cat > "$work/home/.xscreensaver" << CONF
 mode:		one
 selected:	0
 timeout:	0:30:00
 lock:		False
 splash:		False
-fade:		False
+fade:		$fade
 unfade:		False
 programs:	GL: "Lumenwhirl" $lumenwhirl --root \n
 CONF
-[ -f "$home/.xscreensaver" ] && [ "$user" != lwsaver ] && { echo "refusing to replace $home/.xscreensaver"; exit 1; }
-cp "$config" "$home/.xscreensaver" && chown "$user" "$home/.xscreensaver" 2> /dev/null
-# Nothing of an earlier run may still hold the test user's screen saver
-# (never touched for a real user).
-if [ "$user" = lwsaver ]; then
-    pkill -u "$user" -f "xscreensaver|lumenwhirl" 2> /dev/null
-    for _ in $(seq 30); do pgrep -u "$user" -f "xscreensaver|lumenwhirl --root" > /dev/null || break; sleep 0.1; done
-fi
+    [ ${#as_user[@]} -gt 0 ] && chown lwsaver "$work/home/.xscreensaver"
+    rm -f "$work/data/lwhirl.log"
+    run xscreensaver --no-splash > "$work/daemon.log" 2>&1 &
+    daemon=$!
+    for i in $(seq 100); do run xscreensaver-command -version > /dev/null 2>&1 && break; sleep 0.1; done
+    # A daemon that has only just started may drop an activation: ask until
+    # it says the screen is blanked.
+    for i in $(seq 30); do
+        run xscreensaver-command -activate > /dev/null 2>&1
+        run xscreensaver-command -time 2> /dev/null | grep -q "screen blanked" && break
+        sleep 0.5
+    done
+    # Its hack comes after the fade.
+    for i in $(seq 300); do
+        for p in $(family "$daemon"); do
+            grep -qz -- "--root" "/proc/$p/cmdline" 2> /dev/null && [ "$(readlink "/proc/$p/exe")" = "$lumenwhirl" ] && hack=$p
+        done
+        [ -n "$hack" ] && break
+        sleep 0.1
+    done
+    if [ -z "$hack" ]; then
+        fail "fade $fade: the daemon did not start lumenwhirl"
+        sed 's/^/    daemon: /' "$work/daemon.log" | tail -20
+        stop_daemon
+        return
+    fi
+    # The show on the screen: a picture that moves and has the blocks in place.
+    for i in $(seq 150); do
+        xwd -root -silent > "$work/shot$((shot % 2)).xwd"
+        shot=$((shot + 1))
+        if [ $shot -ge 2 ] && ! cmp -s "$work/shot0.xwd" "$work/shot1.xwd" &&
+            blocks_in_place "$work/shot$(((shot - 1) % 2)).xwd"; then
+            break
+        fi
+        sleep 0.1
+    done
+    if [ "$i" -eq 150 ]; then
+        fail "fade $fade: the screen never showed the desktop's blocks on the moving sheet"
+        echo "    top row: $(colours "$work/shot0.xwd" r 60), bottom row: $(colours "$work/shot0.xwd" r 420)"
+    fi
+    grep -q "FXPackage::Load" "$work/data/lwhirl.log" 2> /dev/null || fail "fade $fade: the hack did not load the package"
+    grep -q "#ERROR" "$work/data/lwhirl.log" 2> /dev/null && fail "fade $fade: errors in the hack's trace log"
+    run xscreensaver-command -exit > /dev/null 2>&1
+    for i in $(seq 50); do kill -0 "$hack" 2> /dev/null || break; sleep 0.1; done
+    kill -0 "$hack" 2> /dev/null && fail "fade $fade: lumenwhirl outlived the daemon"
+    stop_daemon
+}
 
-"${as_user[@]}" env HOME="$home" DISPLAY="$DISPLAY" LUMENWHIRL_PATH="$work/data" \
-    xscreensaver --no-splash > "$work/daemon.log" 2>&1 &
-daemon=$!
-for _ in $(seq 50); do "${as_user[@]}" env DISPLAY="$DISPLAY" xscreensaver-command -version > /dev/null 2>&1 && break; sleep 0.2; done
-# A daemon that has only just started may drop an activation: ask again.
-for _ in $(seq 10); do
-    "${as_user[@]}" env DISPLAY="$DISPLAY" xscreensaver-command -activate > /dev/null 2>&1
-    for _ in $(seq 10); do pgrep -u "$user" -f "lumenwhirl --root" > /dev/null && break 2; sleep 0.2; done
-done
-pgrep -u "$user" -f "lumenwhirl --root" > /dev/null || { fail "the daemon did not start lumenwhirl"; cat "$work/daemon.log"; }
-sleep 3
-xwd -root -silent > "$work/a.xwd"; sleep 0.7; xwd -root -silent > "$work/b.xwd"
-cmp -s "$work/a.xwd" "$work/b.xwd" && fail "the screen does not change"
-grep -q "FXPackage::Load" "$work/data/lwhirl.log" 2> /dev/null || fail "the hack did not load the package"
-"${as_user[@]}" env DISPLAY="$DISPLAY" xscreensaver-command -exit > /dev/null 2>&1
-for _ in $(seq 40); do pgrep -u "$user" -f "lumenwhirl --root" > /dev/null || break; sleep 0.1; done
-pgrep -u "$user" -f "lumenwhirl --root" > /dev/null && fail "lumenwhirl outlived the daemon"
-[ "$user" = lwsaver ] && rm -f "$home/.xscreensaver"
+activation True
+activation False
 
 if [ $fails -eq 0 ]; then echo "xscreensaver: all checks passed"; else exit 1; fi
