@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# tests/tools/deb_test.sh [BUILD_DIR]: the Debian package made by
+# scripts/make-deb passes lintian without errors, holds the installed files,
+# and unpacked into a scratch root its saver and its xscreensaver hack read
+# the show package beside them, never the build's, and leave HOME alone.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../../build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+work=$(realpath "$work")
+fails=0
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+
+deb=$("$here/../../scripts/make-deb" "$build" | tail -1) && [ -s "$deb" ] || { echo "FAIL: scripts/make-deb"; exit 1; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$(dirname "$deb")/CMakeCache.txt")
+[ "$(basename "$deb")" = "lumenwhirl_${version}_$(dpkg --print-architecture).deb" ] || fail "file name $(basename "$deb")"
+
+lintian "$deb" > "$work/lintian.txt" 2>&1
+status=$?
+sed '/running with root privileges/d' "$work/lintian.txt"
+{ [ $status -eq 0 ] && ! grep -q '^E:' "$work/lintian.txt"; } || fail "lintian reports errors"
+
+dpkg -c "$deb" | awk '{ print $6 }' > "$work/contents.txt"
+for f in usr/bin/lumenwhirl usr/libexec/xscreensaver/lumenwhirl usr/share/xscreensaver/config/lumenwhirl.xml \
+         usr/share/lumenwhirl/lwhirl.dat usr/share/man/man6/lumenwhirl.6.gz usr/share/doc/lumenwhirl/copyright \
+         usr/share/doc/lumenwhirl/changelog.gz; do
+    grep -qx "./$f" "$work/contents.txt" || fail "dpkg -c has no /$f"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+for p in libdevil1c2 libegl-mesa0 libegl1 libglu1-mesa libglx0 libx11-6 libc6; do
+    grep -qE "(^|, )$p( |,|$)" <<< "$depends" || fail "Depends lacks $p: $depends"
+done
+
+root=$work/root
+dpkg -x "$deb" "$root" || fail "dpkg -x"
+xml=$root/usr/share/xscreensaver/config/lumenwhirl.xml
+xmllint --noout "$xml" || fail "lumenwhirl.xml is not well formed"
+[ "$(xmllint --xpath 'string(/screensaver/@name)' "$xml")" = lumenwhirl ] &&
+    [ "$(xmllint --xpath 'string(/screensaver/command/@arg)' "$xml")" = --root ] &&
+    [ -n "$(xmllint --xpath 'normalize-space(/screensaver/_description)' "$xml")" ] || fail "lumenwhirl.xml fields"
+
+# Each program as xscreensaver starts a hack: through sh, by its bare name,
+# from its folder on PATH, with the user's HOME (empty here) and neither
+# LUMENWHIRL_PATH nor XDG_CONFIG_HOME.
+mkdir "$work/home"
+share=$root/usr/share/lumenwhirl
+for dir in "$root/usr/bin" "$root/usr/libexec/xscreensaver"; do
+    rm -rf "$work/frames" "$share/lwhirl.log"
+    (cd "$work" && env -u LUMENWHIRL_PATH -u XDG_CONFIG_HOME HOME="$work/home" PATH="$dir:$PATH" \
+        sh -c "exec lumenwhirl --record '$work/frames' --frames 3 --size 64x48") > "$work/out.txt" 2>&1 ||
+        { fail "$dir/lumenwhirl --record: $(cat "$work/out.txt")"; continue; }
+    grep -qF "(package from $share)" "$work/out.txt" ||
+        fail "$dir/lumenwhirl read $(grep -o 'package from [^)]*' "$work/out.txt")"
+    [ "$(ls "$work/frames" | grep -c '^frame-[0-9]\{5\}\.png$')" -eq 3 ] || fail "$dir/lumenwhirl wrote no 3 frames"
+    grep -q "FXPackage::Load" "$share/lwhirl.log" 2> /dev/null || fail "$dir/lumenwhirl did not load $share/lwhirl.dat"
+done
+[ -z "$(ls -A "$work/home")" ] || fail "the saver wrote into HOME: $(ls -A "$work/home")"
+
+if [ $fails -eq 0 ]; then echo "Debian package $(basename "$deb"): all checks passed"; else exit 1; fi
