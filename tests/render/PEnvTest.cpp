@@ -1,4 +1,3 @@
-#include "base/fxThread.h"
 #include "package/FXPackage.h"
 #include "render/FXGL.h"
 #include "render/FXGRAutoAct.h"
@@ -121,7 +120,7 @@ TEST(PEnv, AFrameStuckInTheWindowSystemIsLeftRunningNotWaitedFor)
         }
     } r;
     FXGL env;
-    env.mutex = fxCreateMutex();
+    ASSERT_NE(env.mutex, nullptr);
     ASSERT_TRUE(env.StartLoop(&r));
     ASSERT_TRUE(WaitFor(r.inFrame));
     EXPECT_FALSE(env.StopLoop(0.05));
