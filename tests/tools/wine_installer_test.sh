@@ -12,23 +12,29 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(realpath "${1:-$here/../../build-win}")
-setup=$build/lumenwhirl-setup.exe
-[ -f "$setup" ] || { echo "FAIL: no $setup"; exit 1; }
+[ -f "$build/lumenwhirl-setup.exe" ] || { echo "FAIL: no $build/lumenwhirl-setup.exe"; exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 package=$(sed -n 's/^LW_WIN_PACKAGE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] && [ -f "$package" ] || { echo "FAIL: no version or package in $build/CMakeCache.txt"; exit 1; }
 
 work=$(mktemp -d)
 saver_pid=
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-xvfb=$!
+xvfb=
 cleanup() {
     [ -n "$saver_pid" ] && kill "$saver_pid" 2> /dev/null
-    WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null
-    kill "$xvfb" 2> /dev/null
+    [ -d "$work/prefix" ] && WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Away from the build, so the saver finds its package through the registry.
+cd "$work" || exit 1
+# Copies, which a rebuild of the build folder during the test leaves alone.
+cp "$build/lumenwhirl-setup.exe" "$build/lumenwhirl.scr" "$work/" || exit 1
+setup=$work/lumenwhirl-setup.exe
+scr=$work/lumenwhirl.scr
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display") WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 fails=0
@@ -84,7 +90,7 @@ check_users_things() {
 
 # installed_checks: what every install leaves, whatever its options.
 installed_checks() {
-    cmp -s "$build/lumenwhirl.scr" "$sys32/lumenwhirl.scr" || fail "no lumenwhirl.scr from the build in System32"
+    cmp -s "$scr" "$sys32/lumenwhirl.scr" || fail "no lumenwhirl.scr from the build in System32"
     [ -e "$WINEPREFIX/drive_c/windows/syswow64/lumenwhirl.scr" ] && fail "lumenwhirl.scr went into SysWOW64"
     cmp -s "$package" "$folder/lwhirl.dat" || fail "no lwhirl.dat from $package in $folder_win"
     [ -f "$folder/uninstall.exe" ] || fail "no uninstaller in $folder_win"
@@ -105,7 +111,7 @@ installed_checks() {
     expect_value "$uninstall" NoRepair 0x1
     # KiB, at least the two files, at most a little more.
     size=$(regval "$uninstall" EstimatedSize) && size=$((size * 1024))
-    local files=$(($(stat -c %s "$package") + $(stat -c %s "$build/lumenwhirl.scr")))
+    local files=$(($(stat -c %s "$package") + $(stat -c %s "$scr")))
     [ "${size:-0}" -ge $files ] && [ "${size:-0}" -le $((files + 1048576)) ] ||
         fail "EstimatedSize is $size bytes for $files bytes of files"
     check_users_things
@@ -140,8 +146,6 @@ expect_value "$desktop" SCRNSAVE.EXE "$scr_win"
 say "the current screen saver, started as the system does"
 log=$folder/lwhirl.log
 if scrnsave=$(regval "$desktop" SCRNSAVE.EXE); then
-    # From elsewhere, so the saver finds its package through the registry.
-    cd "$work"
     wine "$scrnsave" /s > /dev/null 2>&1 &
     saver_pid=$!
     deadline=$((SECONDS + 90))
@@ -167,7 +171,6 @@ if scrnsave=$(regval "$desktop" SCRNSAVE.EXE); then
     fi
     wait "$saver_pid" 2> /dev/null
     saver_pid=
-    cd - > /dev/null
 fi
 
 say "the uninstaller, silently"
