@@ -45,6 +45,7 @@ if(LW_MAKENSIS)
     COMMENT "Taking the show package for the installer from ${LW_WIN_PACKAGE}"
     VERBATIM)
 
+  # Written aside and renamed, so nothing ever runs half an installer.
   add_custom_command(OUTPUT ${LW_SETUP}
     COMMAND ${LW_MAKENSIS} ${LW_NSIS_FLAGS}
       -DLW_VERSION=${PROJECT_VERSION}
@@ -52,8 +53,9 @@ if(LW_MAKENSIS)
       -DLW_SCR=$<TARGET_FILE:lumenwhirl>
       -DLW_PACKAGE=${LW_SETUP_PACKAGE}
       -DLW_ICON=${LW_ICON}
-      -DLW_OUTFILE=${LW_SETUP}
+      -DLW_OUTFILE=${LW_SETUP}.part
       ${LW_NSI}
+    COMMAND ${CMAKE_COMMAND} -E rename ${LW_SETUP}.part ${LW_SETUP}
     DEPENDS ${LW_NSI} lumenwhirl $<TARGET_FILE:lumenwhirl> ${LW_SETUP_PACKAGE} ${LW_ICON}
     COMMENT "Making the installer lumenwhirl-setup.exe"
     VERBATIM)
