@@ -68,6 +68,9 @@ const Entry kEntries[] = {
     {reinterpret_cast<void**>(&pilTexImage), false, "ilTexImage"},
 };
 
+// True while the entry points are the platform's own codec's.
+bool localCodec = false;
+
 void localClearEntries()
 {
     for (const Entry& e : kEntries)
@@ -76,6 +79,9 @@ void localClearEntries()
 
 void localUnbind()
 {
+    if (localCodec && pilShutDown)
+        pilShutDown();
+    localCodec = false;
     if (ilDLL) {
         if (pilShutDown)
             pilShutDown();
@@ -88,6 +94,26 @@ void localUnbind()
     localClearEntries();
 }
 
+// The platform's codec behind the same entry points, where it has one.
+bool localBindCodec()
+{
+    const char* name = fxSysImageCodecName();
+    if (!name || !*name)
+        return false;
+    for (const Entry& e : kEntries) {
+        *e.slot = fxSysImageCodecProc(e.name);
+        if (!*e.slot) {
+            err("%s cannot decode pictures\n", name);
+            localClearEntries();
+            return false;
+        }
+    }
+    localCodec = true;
+    trc("decoding pictures with %s\n", name);
+    pilInit();
+    return true;
+}
+
 } // namespace
 
 bool fxLoadDevil()
@@ -98,7 +124,7 @@ bool fxLoadDevil()
 bool fxLoadDevilFrom(const char* ilName, const char* iluName)
 {
     trc("loading devil\n");
-    if (ilDLL || iluDLL)
+    if (ilDLL || iluDLL || localCodec)
         localUnbind();
     bool ok = false;
     ilDLL = fxSysLoadLibrary(ilName);
@@ -127,7 +153,7 @@ bool fxLoadDevilFrom(const char* ilName, const char* iluName)
     // The library was never initialised, so it is not shut down either.
     pilShutDown = nullptr;
     fxUnloadDevil();
-    return false;
+    return localBindCodec();
 }
 
 void fxUnloadDevil()
@@ -138,7 +164,14 @@ void fxUnloadDevil()
 
 bool fxDevilBound()
 {
-    return ilDLL && iluDLL && pilTexImage;
+    return (localCodec || (ilDLL && iluDLL)) && pilTexImage;
+}
+
+const char* fxImageDecoderName()
+{
+    if (!fxDevilBound())
+        return "";
+    return localCodec ? fxSysImageCodecName() : "DevIL";
 }
 
 bool fxDevilSave(const char* path, int w, int h, int channels, const unsigned char* pixels)

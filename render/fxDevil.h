@@ -1,5 +1,7 @@
 // The DevIL image library, bound at run time by library and entry-point name
-// and never linked. While it is not bound every pointer is null, and every
+// and never linked. Where it cannot be loaded the same entry points are bound
+// to the platform's own codec when it has one (WIC on Windows), which gives
+// the same pixels. While neither is bound every pointer is null, and every
 // decode or save of the engine returns false instead of calling it.
 #pragma once
 
@@ -61,7 +63,8 @@ extern void(FX_ILAPI* piluImageParameter)(ILenum name, ILenum param);
 extern ILboolean(FX_ILAPI* pilTexImage)(ILuint w, ILuint h, ILuint d, ILubyte channels, ILenum format, ILenum type,
                                         void* data);
 
-// Binds and initialises the library; false (and unbound) on any failure.
+// Binds and initialises the library, else the platform's codec; false (and
+// unbound) when neither can be had.
 bool fxLoadDevil();
 // The same binding from libraries of other names (a private install, tests).
 bool fxLoadDevilFrom(const char* ilName, const char* iluName);
@@ -69,6 +72,8 @@ bool fxLoadDevilFrom(const char* ilName, const char* iluName);
 void fxUnloadDevil();
 // True while every entry point is bound.
 bool fxDevilBound();
+// What decodes pictures: "DevIL", the platform codec's name, or "" unbound.
+const char* fxImageDecoderName();
 // Saves w x h pixels of 1, 3 or 4 bytes (luminance, RGB, RGBA), bottom row
 // first as the library takes an image it is given, to a file whose
 // extension picks the format; an existing file is replaced. False when the

@@ -137,3 +137,13 @@ void fxSysFreeLibrary(void* lib)
     if (lib)
         dlclose(lib);
 }
+
+void* fxSysImageCodecProc(const char*)
+{
+    return nullptr;
+}
+
+const char* fxSysImageCodecName()
+{
+    return "";
+}
