@@ -328,3 +328,15 @@ char* fxAppenfFname(const char* path, const char* s)
     p.name += s ? s : "";
     return localResult(localTmpPath, localMakeName(p));
 }
+
+int fxFirstFolderHolding(const char* file, const char* const* folders, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (!folders[i] || !*folders[i])
+            continue;
+        const char* path = fxCombinePaths(folders[i], file);
+        if (*path && fxPathExists(path))
+            return i;
+    }
+    return -1;
+}

@@ -38,3 +38,7 @@ bool fxPathExists(const char* path);
 char* fxChangeExt(const char* path, const char* ext);
 // path with s appended to the file name, before the extension.
 char* fxAppenfFname(const char* path, const char* s);
+
+// The index of the first of n folders that holds the file, or -1. Empty or
+// null folders are skipped.
+int fxFirstFolderHolding(const char* file, const char* const* folders, int n);

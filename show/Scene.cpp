@@ -263,8 +263,10 @@ void BuildScene(void* window, bool preview_)
     fxInitPaths();
     fxSetTypePath(1, vornPath);
     fxSetPath(1);
-    if (!isPreview)
+    if (!isPreview) {
         fxOpenTraces(logsFile);
+        trc("install folder: %s\n", vornPath);
+    }
     fxLoadDevil();
     {
         FXScrShot shot;

@@ -3,6 +3,7 @@
 // standard switches, the saver window (full screen, or the preview child of
 // a given window), the message loop and DefScreenSaverProc's input
 // handling. The show's decisions stay in ScreenSaverProc.
+#include "base/fxPaths.h"
 #include "host/ScreenSaverProc.h"
 #include "host/fxHostState.h"
 #include "platform/win32/FXDDrawCapture.h"
@@ -15,6 +16,7 @@
 #include <shlobj.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -33,14 +35,31 @@ public:
     void DestroyWindow(void* w) override { ::DestroyWindow(static_cast<HWND>(w)); }
     void ValidateRect(void* w) override { ::ValidateRect(static_cast<HWND>(w), nullptr); }
     long DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr_t lParam) override;
+    // The registry value "path"; when it is missing or its folder holds no
+    // package, the folder of the .scr itself, then the installer's folder.
     void ReadConfig(char* path, int size) override
     {
+        char reg[520] = {0};
         HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, scrRegName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-            return;
-        DWORD bytes = static_cast<DWORD>(size - 1);
-        RegQueryValueExA(key, "path", nullptr, nullptr, reinterpret_cast<BYTE*>(path), &bytes);
-        RegCloseKey(key);
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, scrRegName, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            DWORD bytes = sizeof reg - 1;
+            RegQueryValueExA(key, "path", nullptr, nullptr, reinterpret_cast<BYTE*>(reg), &bytes);
+            RegCloseKey(key);
+        }
+        char own[MAX_PATH + 1] = {0};
+        DWORD n = GetModuleFileNameA(nullptr, own, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH)
+            own[0] = 0;
+        else if (char* slash = std::strrchr(own, '\\'))
+            *slash = 0;
+        char installed[MAX_PATH + 16] = {0};
+        if (SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, installed) == S_OK)
+            std::strcat(installed, "\\Lumenwhirl");
+        else
+            installed[0] = 0;
+        const char* folders[] = {reg, own, installed};
+        int i = fxFirstFolderHolding("lwhirl.dat", folders, 3);
+        std::snprintf(path, static_cast<size_t>(size), "%s", i >= 0 ? folders[i] : reg);
     }
     void Register(void* w) override
     {

@@ -104,3 +104,19 @@ TEST(fxPaths, RelativePathsFileNamesAndExtensions)
     EXPECT_STREQ(fxAppenfFname("/a/frame.png", "_mask"), "/a/frame_mask.png");
     EXPECT_STREQ(fxAppenfFname("C:\\frame", "2"), "C:\\frame2");
 }
+
+TEST(fxPaths, FirstFolderHoldingTheFileSkipsEmptyAndMissingOnes)
+{
+    TempDir a, b;
+    ASSERT_EQ(mkdir(b.File("deeper").c_str(), 0700), 0);
+    WriteFileBytes(b.File("deeper/lwhirl.dat"), "pck01");
+    WriteFileBytes(a.File("lwhirl.dat.bak"), "pck01");
+    std::string deeper = b.File("deeper"), missing = a.File("none");
+    const char* folders[] = {"", nullptr, a.path.c_str(), missing.c_str(), deeper.c_str(), b.path.c_str()};
+    EXPECT_EQ(fxFirstFolderHolding("lwhirl.dat", folders, 6), 4);
+    EXPECT_EQ(fxFirstFolderHolding("lwhirl.dat", folders, 4), -1) << "a name that only starts alike is not the file";
+    std::string slashed = deeper + "/";
+    const char* first[] = {slashed.c_str(), deeper.c_str()};
+    EXPECT_EQ(fxFirstFolderHolding("lwhirl.dat", first, 2), 0) << "a folder given with its ending";
+    EXPECT_EQ(fxFirstFolderHolding("lwhirl.dat", folders, 0), -1);
+}

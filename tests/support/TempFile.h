@@ -40,6 +40,16 @@ inline std::string ReadFileBytes(const std::string& name)
     return s;
 }
 
+// Writes bytes as a whole file; false when it cannot.
+inline bool WriteFileBytes(const std::string& name, const std::string& bytes)
+{
+    FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
 // An in-memory stream over the given bytes, for the stream readers.
 inline FILE* StreamOf(const std::string& bytes)
 {
