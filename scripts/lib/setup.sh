@@ -9,7 +9,7 @@ LW_JOBS=${LW_JOBS:-$(nproc 2>/dev/null || echo 2)}
 LW_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
              g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
              libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libglu1-mesa-dev libdevil-dev libcairo2-dev fonts-dejavu-core
-             libx11-dev xvfb xauth xdotool x11-apps x11-utils xscreensaver xscreensaver-gl imagemagick dpkg-dev lintian libxml2-utils wine wine64)
+             libx11-dev xvfb xauth xdotool x11-apps x11-utils xscreensaver xscreensaver-gl imagemagick dpkg-dev lintian libxml2-utils wine wine64 nsis)
 
 lw_say() { printf '==> %s\n' "$*"; }
 
