@@ -134,5 +134,6 @@ bool FXVectorMap::Load(FILE* f)
     posCount = positions.count / 3;
     normCount = normals.count / 3;
     texCount = texCoords.count / 2;
+    SizeUsers();
     return ok;
 }

@@ -49,8 +49,14 @@ void localSizeUsers(FXArray* first, FXArray* lists, int n)
         first->items[i] = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
 }
 
-void localClearUsers(FXArray* first, FXArray* lists)
+uint64_t localUseKey(int index, int vertex)
 {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(index)) << 32) | static_cast<uint32_t>(vertex);
+}
+
+void localClearUsers(FXArray* first, FXArray* lists, std::unordered_set<uint64_t>* uses)
+{
+    uses->clear();
     for (int i = 0; i < lists->count; ++i) {
         delete static_cast<FXArray*>(lists->items[i]);
         lists->items[i] = nullptr;
@@ -59,7 +65,7 @@ void localClearUsers(FXArray* first, FXArray* lists)
         first->items[i] = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
 }
 
-void localPushUser(FXArray* first, FXArray* lists, int index, int vertex)
+void localPushUser(FXArray* first, FXArray* lists, std::unordered_set<uint64_t>* uses, int index, int vertex)
 {
     if (index < 0 || index >= first->count || index >= lists->count)
         return;
@@ -72,17 +78,23 @@ void localPushUser(FXArray* first, FXArray* lists, int index, int vertex)
         list = new FXArray;
         list->PushInt(first->GetInt(index));
         lists->items[index] = list;
+        uses->insert(localUseKey(index, first->GetInt(index)));
     }
+    uses->insert(localUseKey(index, vertex));
+    // Doubled when full: a vector every vertex shares must not cost a copy
+    // of its list per vertex.
+    if (list->count == list->capacity && list->capacity < (1 << 29))
+        list->Realloc(list->capacity * 2);
     list->PushInt(vertex);
 }
 
-bool localIsUser(const FXArray& first, const FXArray& lists, int index, int vertex)
+bool localIsUser(const FXArray& first, const FXArray& lists, const std::unordered_set<uint64_t>& uses, int index,
+                 int vertex)
 {
     if (index < 0 || index >= first.count || index >= lists.count)
         return false;
-    const FXArray* list = static_cast<const FXArray*>(lists.items[index]);
-    if (list)
-        return list->Findpos(reinterpret_cast<void*>(static_cast<intptr_t>(vertex))) >= 0;
+    if (lists.items[index])
+        return uses.count(localUseKey(index, vertex)) > 0;
     return first.GetInt(index) == vertex;
 }
 
@@ -105,7 +117,13 @@ void FXVectorMap::LoadC(FXPackage* pkg, FXPackageData* data)
     posCount = positions.count / 3;
     normCount = normals.count / 3;
     texCount = texCoords.count / 2;
-    // The user tables get one slot per stored float, as the record sizes them.
+    SizeUsers();
+}
+
+void FXVectorMap::SizeUsers()
+{
+    ClearUsed();
+    // One slot per stored float, as the record sizes them.
     localSizeUsers(&posUser, &posUsers, positions.count);
     localSizeUsers(&normUser, &normUsers, normals.count);
     localSizeUsers(&texUser, &texUsers, texCoords.count);
@@ -130,16 +148,17 @@ bool FXVectorMap::GetVecTex(int i, float* out) const { return localGet(texCoords
 
 void FXVectorMap::PushUsed(int pos, int norm, int tex, int vertex)
 {
-    localPushUser(&posUser, &posUsers, pos < posCount ? pos : -1, vertex);
-    localPushUser(&normUser, &normUsers, norm < normCount ? norm : -1, vertex);
-    localPushUser(&texUser, &texUsers, tex < texCount ? tex : -1, vertex);
+    localPushUser(&posUser, &posUsers, &posUses, pos < posCount ? pos : -1, vertex);
+    localPushUser(&normUser, &normUsers, &normUses, norm < normCount ? norm : -1, vertex);
+    localPushUser(&texUser, &texUsers, &texUses, tex < texCount ? tex : -1, vertex);
 }
 
 int FXVectorMap::GetUsed1(int candidate, int norm, int tex) const
 {
     if (norm >= normCount || tex >= texCount)
         return -1;
-    if (localIsUser(normUser, normUsers, norm, candidate) && localIsUser(texUser, texUsers, tex, candidate))
+    if (localIsUser(normUser, normUsers, normUses, norm, candidate) &&
+        localIsUser(texUser, texUsers, texUses, tex, candidate))
         return candidate;
     return -1;
 }
@@ -161,7 +180,7 @@ int FXVectorMap::GetUsed(int pos, int norm, int tex) const
 
 void FXVectorMap::ClearUsed()
 {
-    localClearUsers(&posUser, &posUsers);
-    localClearUsers(&normUser, &normUsers);
-    localClearUsers(&texUser, &texUsers);
+    localClearUsers(&posUser, &posUsers, &posUses);
+    localClearUsers(&normUser, &normUsers, &normUses);
+    localClearUsers(&texUser, &texUsers, &texUses);
 }

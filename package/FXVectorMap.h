@@ -10,7 +10,9 @@
 #include "base/FXArray.h"
 #include "base/FXFloatArray.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <unordered_set>
 
 class FXPackage;
 class FXPackageData;
@@ -27,6 +29,9 @@ public:
     // exists, the list of all its users (FXArray*, owned).
     FXArray posUser, normUser, texUser;
     FXArray posUsers, normUsers, texUsers;
+    // The (vector, vertex) uses of every vector with a list, so that asking
+    // whether a vertex uses a vector does not walk a list all may share.
+    std::unordered_set<uint64_t> posUses, normUses, texUses;
     int posCount, normCount, texCount;
 
     FXVectorMap();
@@ -43,6 +48,8 @@ public:
     bool GetVecNorm(int i, float* out) const;
     bool GetVecTex(int i, float* out) const;
 
+    // Empty user tables for the tables as they are (LoadC and Load call it).
+    void SizeUsers();
     void PushUsed(int pos, int norm, int tex, int vertex);
     // A vertex that uses exactly this triple, or -1.
     int GetUsed(int pos, int norm, int tex) const;

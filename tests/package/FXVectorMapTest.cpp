@@ -83,6 +83,23 @@ TEST(FXVectorMap, UsersShareVerticesForEqualTriples)
     EXPECT_EQ(m.GetUsed1(9, 6, 6), 9);
     EXPECT_EQ(m.GetUsed1(9, 5, 6), -1);
 
+    // Many vertices on one normal: each is a user of it and of nothing it
+    // was not given, and the earliest of equal triples is the one found.
+    for (int v = 20; v < 300; ++v)
+        m.PushUsed(v % 2 ? 7 : 8, 3, v % 2 ? 4 : 8, v);
+    m.PushUsed(7, 3, 4, 400);
+    EXPECT_EQ(m.GetUsed(7, 3, 4), 21);
+    EXPECT_EQ(m.GetUsed(8, 3, 8), 20);
+    EXPECT_EQ(m.GetUsed1(299, 3, 4), 299);
+    EXPECT_EQ(m.GetUsed1(298, 3, 4), -1) << "298 uses normal 3 but texture 8";
+    EXPECT_EQ(m.GetUsed1(301, 3, 4), -1) << "never pushed";
+    const FXArray* shared = static_cast<const FXArray*>(m.normUsers.items[3]);
+    ASSERT_NE(shared, nullptr);
+    ASSERT_EQ(shared->count, 281);
+    EXPECT_EQ(shared->GetInt(0), 20);
+    EXPECT_EQ(shared->GetInt(279), 299);
+    EXPECT_EQ(shared->GetInt(280), 400);
+
     // Indexes outside the tables record and find nothing.
     m.PushUsed(10, 0, 0, 3);
     m.PushUsed(-1, 0, 0, 3);
@@ -93,6 +110,8 @@ TEST(FXVectorMap, UsersShareVerticesForEqualTriples)
     m.ClearUsed();
     EXPECT_EQ(m.GetUsed(0, 1, 2), -1);
     EXPECT_EQ(m.posUsers.items[5], nullptr);
+    m.PushUsed(7, 0, 0, 1);
+    EXPECT_EQ(m.GetUsed1(21, 3, 4), -1) << "a cleared use is gone";
     m.Destroy();
     EXPECT_EQ(m.posCount, 0);
     EXPECT_EQ(m.GetUsed(0, 0, 0), -1);
