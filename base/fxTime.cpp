@@ -51,6 +51,12 @@ void fxSleep(double s)
         std::this_thread::yield();
         return;
     }
+    fxSleepWall(s);
+}
+
+void fxSleepWall(double s)
+{
+    long ms = fxSleepMillis(s);
     if (ms == 0)
         std::this_thread::yield();
     else

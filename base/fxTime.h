@@ -15,6 +15,9 @@ uint64_t fxGetMillis();
 // Sleeps s seconds rounded to the nearest millisecond; 0 (or a value that
 // rounds to no millisecond, or a negative one) yields the processor.
 void fxSleep(double s);
+// Sleeps s seconds of the system's time whichever clock is on: for waits
+// that are no part of the show's time (a thread waiting for its work).
+void fxSleepWall(double s);
 // The milliseconds fxSleep sleeps for s: s * 1000 + 0.5 truncated, never
 // below 0.
 long fxSleepMillis(double s);

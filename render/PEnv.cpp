@@ -122,7 +122,10 @@ void PEnv::RenderLoop()
     fxSleep(0.1);
     while (!stopRequested) {
         if (!render) {
-            fxSleep(0.001); // nothing to draw yet: do not spin a processor
+            // Nothing to draw yet (the loop was started while the scene
+            // loads): wait without spinning, and without moving the show's
+            // clock.
+            fxSleepWall(0.001);
             continue;
         }
         bool locked = lockFrames;

@@ -3,6 +3,7 @@
 #include "base/FXMatrix.h"
 #include "base/fxPaths.h"
 #include "base/fxRandom.h"
+#include "base/fxTime.h"
 #include "base/fxThread.h"
 #include "base/fxTrace.h"
 #include "geometry/FXMesh.h"
@@ -73,7 +74,10 @@ void localTakeCapture(FXMaterial* m, FXScrShot* shot)
         m->canvas.pixmap.Swap(&shot->pixmap);
         m->canvas.opaque = true;
         m->canvas.mask = false;
-        m->SetTexture(&m->canvas);
+        // Once on the device the desktop's pixels are not needed again (the
+        // material keeps its extents): 16 MB less for the whole show.
+        if (m->SetTexture(&m->canvas))
+            m->canvas.pixmap.Destroy();
     } else {
         m->SetTexture(nullptr);
     }
@@ -250,13 +254,29 @@ void Scene::OnRender(PEnv* env, double t)
         first = false;
 }
 
+namespace {
+void localBuild(void* window, bool preview, bool loop);
+} // namespace
+
 void InitScene(void* window, bool preview)
 {
-    BuildScene(window, preview);
+    localBuild(window, preview, true);
     gr.StartLoop(&sc);
 }
 
-void BuildScene(void* window, bool preview_)
+void BuildScene(void* window, bool preview)
+{
+    localBuild(window, preview, false);
+}
+
+namespace {
+
+// loop: start the render loop as soon as the context exists, with nothing
+// to draw, so that its start-up sleep passes while the show loads. The
+// window is not shown yet, so the capture after it still sees the desktop.
+// Not on the virtual clock: there the sleep costs no time, and moving it
+// would move the clock the random generator is seeded from.
+void localBuild(void* window, bool preview_, bool loop)
 {
     localResetState();
     isPreview = preview_;
@@ -267,17 +287,24 @@ void BuildScene(void* window, bool preview_)
         fxOpenTraces(logsFile);
         trc("install folder: %s\n", vornPath);
     }
+    gr.CreateChild(window);
+    if (!isPreview && !gr.TestGL(false))
+        hasError = true;
+    if (loop && gr.hglrc && !fxVirtualClockOn())
+        gr.StartLoop(nullptr);
+    trc("start-up: device\n");
     fxLoadDevil();
+    trc("start-up: image library\n");
     {
         FXScrShot shot;
-        if (!isPreview)
+        if (!isPreview) {
             shot.Update();
-        gr.CreateChild(window);
-        if (!isPreview && !gr.TestGL(false))
-            hasError = true;
+            trc("start-up: desktop captured\n");
+        }
         fxSetEnv(&gr);
         gr.SetAct(true);
         pck.Load("lwhirl.dat");
+        trc("start-up: package read\n");
         err_gad.CreateCN(&pck, 3);
         err_gad.enabled = hasError;
         if (isPreview) {
@@ -287,6 +314,7 @@ void BuildScene(void* window, bool preview_)
         } else {
             fxResetRandom();
             localTakeCapture(&scr_mat, &shot);
+            trc("start-up: desktop uploaded\n");
             scr_mat.SetDefDiffuse(1.0f);
             gr.AddMaterial(&scr_mat);
             scr_mat.name.Set(mat_name);
@@ -301,6 +329,7 @@ void BuildScene(void* window, bool preview_)
             scr_anim.linear = true;
             scr_anim.UpdateInterpolation(true, true);
             scr_anim.StartAnim(0.0);
+            trc("start-up: sheet built\n");
             scr_anim.playing = false;
 
             pole.LoadCN(&pck, 11);
@@ -318,6 +347,7 @@ void BuildScene(void* window, bool preview_)
                 movie[i].desk.mesh.colMode = 1;
             }
             fxSetPath(1);
+            trc("start-up: movies ready\n");
 
             rot_phase.duration = 15.0;
             rot_phase.loop = true;
@@ -355,10 +385,13 @@ void BuildScene(void* window, bool preview_)
             demo.CreateCN(&pck, 687, 688);
             gad.CreateCN(&pck, 4, 2);
             fxSetAppPriority(1);
+            trc("start-up: scene built\n");
         }
         gr.SetAct(false);
     }
 }
+
+} // namespace
 
 bool DestroyScene()
 {

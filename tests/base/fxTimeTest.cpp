@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <cmath>
 
 TEST(fxTime, SleepRoundsToTheNearestMillisecond)
@@ -38,6 +40,12 @@ TEST(fxTime, VirtualClockAdvancesOnlyBySleep)
     fxSleep(0.5);
     EXPECT_DOUBLE_EQ(d.OnTime(), 0.5);
     EXPECT_EQ(d.OnTime(), 0.0);
+    // A wait that is no part of the show's time leaves the virtual clock,
+    // but takes its time on the system's.
+    auto before = std::chrono::steady_clock::now();
+    fxSleepWall(0.02);
+    EXPECT_EQ(fxGetTime(), 10.5);
+    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(20));
     fxUseRealClock();
     EXPECT_FALSE(fxVirtualClockOn());
 }
