@@ -148,7 +148,7 @@ bool FXPackage::Save(const char* path, int flags)
     if (!block)
         return false;
     std::memcpy(block, area.data(), area.size());
-    std::free(data);
+    ReleaseData();
     data = block;
     dataSize = static_cast<int>(area.size());
     FXArray* tables[] = {&ids, &offsets, &sizes, &types};

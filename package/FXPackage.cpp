@@ -95,14 +95,22 @@ bool FXPackage::Load(const char* path)
         err("FXPackage::Load - cannot read (filename:%s)\n", path);
         return false;
     }
-    if (!LoadFromMemory(bytes.get(), n)) {
+    // The data area stays in the block it was read into: no second copy.
+    if (!Parse(bytes.get(), n, nullptr, true)) {
         err("FXPackage::Load - not a valid package (filename:%s)\n", path);
         return false;
     }
+    if (data >= bytes.get() && data < bytes.get() + n)
+        block = bytes.release();
     return true;
 }
 
 bool FXPackage::LoadFromMemory(const void* bytes, long n, FXStrArray* problems)
+{
+    return Parse(bytes, n, problems, false);
+}
+
+bool FXPackage::Parse(const void* bytes, long n, FXStrArray* problems, bool inPlace)
 {
     Destroy();
     auto problem = [problems](const char* text) {
@@ -178,13 +186,17 @@ bool FXPackage::LoadFromMemory(const void* bytes, long n, FXStrArray* problems)
     }
     names.idBase = (any && maxId >= 0 && maxId < 0x7fffffff) ? maxId + 1 : 0;
 
-    data = static_cast<unsigned char*>(std::malloc(area > 0 ? static_cast<size_t>(area) : 1));
-    if (!data) {
-        Destroy();
-        return problem("out of memory for the data area");
+    if (inPlace && !restored && area > 0) {
+        data = const_cast<unsigned char*>(cur.position);
+    } else {
+        data = static_cast<unsigned char*>(std::malloc(area > 0 ? static_cast<size_t>(area) : 1));
+        if (!data) {
+            Destroy();
+            return problem("out of memory for the data area");
+        }
+        if (area > 0)
+            std::memcpy(data, cur.position, static_cast<size_t>(area));
     }
-    if (area > 0)
-        std::memcpy(data, cur.position, static_cast<size_t>(area));
     dataSize = area;
     RecompClasses();
     trc("FXPackage::Load - %d entries, %d bytes of data%s\n", ids.count, dataSize, transposed ? " (transposed)" : "");
@@ -213,13 +225,19 @@ void FXPackage::RecompClasses()
     }
 }
 
+void FXPackage::ReleaseData()
+{
+    std::free(block ? block : data);
+    block = nullptr;
+    data = nullptr;
+    dataSize = 0;
+}
+
 void FXPackage::Destroy()
 {
     DeleteCursors();
     cursors.DestroyBuf();
-    std::free(data);
-    data = nullptr;
-    dataSize = 0;
+    ReleaseData();
     ids.DestroyBuf();
     offsets.DestroyBuf();
     sizes.DestroyBuf();

@@ -28,7 +28,8 @@ enum {
 class FXPackage {
 public:
     FXNameServer names;
-    unsigned char* data; // the data area, null when empty
+    unsigned char* data; // the data area, null when empty; for a loaded file it
+                         // lies inside the block the file was read into
     int dataSize;
     FXArray ids;
     FXArray offsets; // relative to the data area
@@ -40,7 +41,7 @@ public:
     FXStrArray tmpFiles;
     FXStr baseDir;
 
-    FXPackage() : data(nullptr), dataSize(0) {}
+    FXPackage() : data(nullptr), dataSize(0), block(nullptr) {}
     ~FXPackage() { Destroy(); }
     FXPackage(const FXPackage&) = delete;
     FXPackage& operator=(const FXPackage&) = delete;
@@ -93,6 +94,13 @@ public:
     static int TypeOfExtension(const char* path);
 
 private:
+    void* block; // the allocation data points into, when it is not data itself
+
     int FindRow(int id) const;
     void DeleteCursors();
+    // LoadFromMemory's work; with inPlace the data area is kept where it
+    // lies in bytes (untransposed payloads only) instead of copied.
+    bool Parse(const void* bytes, long n, FXStrArray* problems, bool inPlace);
+    // Frees the data area.
+    void ReleaseData();
 };
