@@ -44,21 +44,28 @@ bool FXScrShot::Update()
         err("FXScrShot: no memory for a %d x %d picture\n", w, h);
         return false;
     }
-    pixmap.Clear(0xff000000u);
     const unsigned char* src = nullptr;
     int pitch = 0;
     if (!cap->Lock(&src, &pitch, &failure) || !src) {
+        pixmap.Clear(0xff000000u); // a copy that cannot be read leaves black
         cap->End();
         if (failure)
             err("%s", failure);
         return false;
     }
-    for (int y = 0; y < h; ++y) {
-        const unsigned char* s = src + static_cast<long long>(pitch) * y;
+    // The picture, and opaque black in the padding right of it and below.
+    const uint32_t black = 0xff000000u;
+    for (int y = 0; y < pixmap.allocHeight; ++y) {
         uint32_t* d = pixmap.Row(y);
-        for (int x = 0; x < w; ++x, s += 4)
-            d[x] = static_cast<uint32_t>(s[2]) | static_cast<uint32_t>(s[1]) << 8 |
-                   static_cast<uint32_t>(s[0]) << 16 | 0xff000000u;
+        int x = 0;
+        if (y < h) {
+            const unsigned char* s = src + static_cast<long long>(pitch) * y;
+            for (; x < w; ++x, s += 4)
+                d[x] = static_cast<uint32_t>(s[2]) | static_cast<uint32_t>(s[1]) << 8 |
+                       static_cast<uint32_t>(s[0]) << 16 | black;
+        }
+        for (; x < pixmap.pitch; ++x)
+            d[x] = black;
     }
     cap->End();
     mask = false;
