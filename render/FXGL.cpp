@@ -11,10 +11,12 @@
 #include "render/fxGLHeaders.h"
 
 #include <cstring>
+#include <vector>
 
 FXGL::ActiveTextureFn FXGL::glActiveTexture = nullptr;
 FXGL::MultiTexCoord2fFn FXGL::glMultiTexCoord2f = nullptr;
 FXGL::MultiTexCoord2fvFn FXGL::glMultiTexCoord2fv = nullptr;
+FXGL::TexStorage2DFn FXGL::glTexStorage2D = nullptr;
 
 namespace {
 
@@ -148,6 +150,9 @@ bool FXGL::InitExtensions()
         glMultiTexCoord2f = reinterpret_cast<MultiTexCoord2fFn>(hdc->GetProcAddress("glMultiTexCoord2f"));
         glMultiTexCoord2fv = reinterpret_cast<MultiTexCoord2fvFn>(hdc->GetProcAddress("glMultiTexCoord2fv"));
     }
+    glTexStorage2D = nullptr;
+    if (hdc && TestExtensionString(list, "ARB_texture_storage"))
+        glTexStorage2D = reinterpret_cast<TexStorage2DFn>(hdc->GetProcAddress("glTexStorage2D"));
     extCubeMap = TestExtensionString(list, "ARB_texture_cube_map");
     npotTextures = TestExtensionString(list, "ARB_texture_non_power_of_two");
 
@@ -433,6 +438,85 @@ void FXGL::EnableCullface(bool cull, bool back)
     }
 }
 
+namespace {
+
+bool localPowerOfTwo(int n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+// The next mipmap level of a w x h RGBA image, as GLU makes it: each pixel
+// the rounded mean of a 2 x 2 block, or of two pixels once a side is 1. out
+// may be in (it is never written ahead of what is still to be read).
+void localHalve(const unsigned char* in, int w, int h, unsigned char* out)
+{
+    if (w == 1 || h == 1) {
+        int n = (w > h ? w : h) / 2;
+        for (int i = 0; i < n; ++i)
+            for (int c = 0; c < 4; ++c)
+                out[i * 4 + c] = static_cast<unsigned char>((in[i * 8 + c] + in[i * 8 + 4 + c]) / 2);
+        return;
+    }
+    const size_t row = static_cast<size_t>(w) * 4;
+    for (int y = 0; y < h / 2; ++y) {
+        const unsigned char* a = in + 2 * y * row;
+        const unsigned char* b = a + row;
+        unsigned char* o = out + static_cast<size_t>(y) * (w / 2) * 4;
+        for (int x = 0; x < w / 2; ++x, a += 8, b += 8, o += 4)
+            for (int c = 0; c < 4; ++c)
+                o[c] = static_cast<unsigned char>((a[c] + a[4 + c] + b[c] + b[4 + c] + 2) / 4);
+    }
+}
+
+// Immutable storage cannot be given again: such a bound texture is
+// replaced by a new name, bound in its place. True when it was.
+bool localReplaceImmutable(unsigned* texture)
+{
+    GLint immutable = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_IMMUTABLE_FORMAT, &immutable);
+    if (!immutable)
+        return false;
+    GLuint old = *texture, name = 0;
+    glDeleteTextures(1, &old);
+    glGenTextures(1, &name);
+    *texture = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    return true;
+}
+
+} // namespace
+
+bool FXGL::UploadMipmapped(FXPixmap* p, unsigned* texture)
+{
+    int w = p->pitch, h = p->allocHeight;
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+    if (!glTexStorage2D || !localPowerOfTwo(w) || !localPowerOfTwo(h) || w > most || h > most)
+        return gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels) == 0;
+    localReplaceImmutable(texture);
+    // The whole chain allocated once and filled level by level: gluBuild2DMipmaps
+    // gives the same levels but leaves the driver a second copy of the
+    // texture while it assembles them.
+    int levels = 1;
+    for (int s = w > h ? w : h; s > 1; s /= 2)
+        ++levels;
+    glTexStorage2D(GL_TEXTURE_2D, levels, GL_RGBA8, w, h);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+    std::vector<unsigned char> level;
+    const unsigned char* src = reinterpret_cast<const unsigned char*>(p->pixels);
+    for (int i = 1; i < levels; ++i) {
+        int nw = w > 1 ? w / 2 : 1, nh = h > 1 ? h / 2 : 1;
+        if (level.empty())
+            level.resize(static_cast<size_t>(nw) * nh * 4);
+        localHalve(src, w, h, level.data());
+        glTexSubImage2D(GL_TEXTURE_2D, i, 0, 0, nw, nh, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+        src = level.data();
+        w = nw;
+        h = nh;
+    }
+    return true;
+}
+
 bool FXGL::Upload(FXPixmap* p, bool mipmaps, unsigned* texture)
 {
     if (!HasContext() || !p || !p->pixels || p->pitch <= 0 || p->allocHeight <= 0)
@@ -447,10 +531,20 @@ bool FXGL::Upload(FXPixmap* p, bool mipmaps, unsigned* texture)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     bool ok = true;
     if (mipmaps) {
-        ok = gluBuild2DMipmaps(GL_TEXTURE_2D, 4, p->pitch, p->allocHeight, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels) == 0;
+        ok = UploadMipmapped(p, texture);
         localSetTextureParams(GL_LINEAR_MIPMAP_LINEAR);
     } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, 4, p->pitch, p->allocHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+        // A movie's frames mostly keep their size: the texture's storage is
+        // then written again instead of made anew for every frame.
+        GLint tw = 0, th = 0;
+        if (!localReplaceImmutable(texture)) {
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &tw);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &th);
+        }
+        if (tw == p->pitch && th == p->allocHeight)
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, p->pitch, p->allocHeight, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+        else
+            glTexImage2D(GL_TEXTURE_2D, 0, 4, p->pitch, p->allocHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
         localSetTextureParams(GL_LINEAR);
     }
     // A texture the device refused (too large, out of memory) is a failure,

@@ -35,6 +35,10 @@ public:
     static ActiveTextureFn glActiveTexture;
     static MultiTexCoord2fFn glMultiTexCoord2f;
     static MultiTexCoord2fvFn glMultiTexCoord2fv;
+    // Immutable texture storage ("ARB_texture_storage"), for mipmapped
+    // uploads; null where the device has none.
+    typedef void(FX_GLAPI* TexStorage2DFn)(unsigned target, int levels, unsigned format, int w, int h);
+    static TexStorage2DFn glTexStorage2D;
 
     FXGL();
     ~FXGL() override;
@@ -90,4 +94,7 @@ public:
 private:
     bool HasContext() const { return hglrc != nullptr; }
     bool Upload(FXPixmap* p, bool mipmaps, unsigned* texture);
+    // The bound texture *texture with every level from p; may replace the
+    // name (immutable storage cannot be given again).
+    bool UploadMipmapped(FXPixmap* p, unsigned* texture);
 };

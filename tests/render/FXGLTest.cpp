@@ -2,6 +2,7 @@
 #include "base/fxTrace.h"
 #include "geometry/FXMesh.h"
 #include "package/FXPackage.h"
+#include "render/FXCanvas.h"
 #include "render/FXDesk.h"
 #include "render/FXLight.h"
 #include "render/FXMaterial.h"
@@ -15,6 +16,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -311,4 +313,95 @@ TEST(FXGL, DeskShowsAPngRightSideUp)
         EXPECT_EQ(dev.Pixel(48, 48), 0xffffffffu);
     }
     fxUnloadDevil();
+}
+
+TEST(FXGL, MipmapLevelsAreGlusWithoutItsSecondCopy)
+{
+    GLDevice dev;
+    ASSERT_TRUE(dev.created);
+    ASSERT_NE(FXGL::glTexStorage2D, nullptr) << "llvmpipe offers ARB_texture_storage";
+    // Square, wide (the last levels are one row), tall, and one column.
+    const int sizes[][2] = {{64, 64}, {64, 8}, {4, 32}, {1, 16}};
+    unsigned seed = 12345;
+    for (const auto& size : sizes) {
+        int w = size[0], h = size[1];
+        FXCanvas canvas;
+        FXPixmap& p = canvas.pixmap;
+        ASSERT_TRUE(p.Realloc(w, h));
+        for (int i = 0; i < w * h; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            p.pixels[i] = seed ^ (seed >> 13);
+        }
+        GLuint glu = 0;
+        glGenTextures(1, &glu);
+        glBindTexture(GL_TEXTURE_2D, glu);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        ASSERT_EQ(gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, p.pixels), 0);
+        FXMaterial first, second;
+        ASSERT_TRUE(first.SetTexture(&canvas));
+        ASSERT_TRUE(second.SetTexture(&canvas));
+        ASSERT_TRUE(second.SetTexture(&canvas)) << "a second upload to an immutable texture";
+        unsigned ours = first.texture, again = second.texture;
+        for (int level = 0, lw = w, lh = h;; ++level) {
+            std::vector<unsigned char> a(static_cast<size_t>(lw) * lh * 4), b(a.size()), c(a.size());
+            glBindTexture(GL_TEXTURE_2D, glu);
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, a.data());
+            glBindTexture(GL_TEXTURE_2D, ours);
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, b.data());
+            glBindTexture(GL_TEXTURE_2D, again);
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, c.data());
+            EXPECT_EQ(a, b) << w << " x " << h << ", level " << level;
+            EXPECT_EQ(a, c) << w << " x " << h << ", level " << level << " after the second upload";
+            if (lw == 1 && lh == 1)
+                break;
+            lw = lw > 1 ? lw / 2 : 1;
+            lh = lh > 1 ? lh / 2 : 1;
+        }
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        glDeleteTextures(1, &glu);
+    }
+}
+
+TEST(FXGL, AMovieFrameOfTheSameSizeRewritesItsTexture)
+{
+    GLDevice dev;
+    ASSERT_TRUE(dev.created);
+    FXMaterial m;
+    auto frame = [](FXPixmap* p, int w, int h, uint32_t colour) {
+        ASSERT_TRUE(p->Realloc(w, h));
+        p->Clear(colour);
+    };
+    auto texel = [&m](int* w, int* h) {
+        glBindTexture(GL_TEXTURE_2D, m.texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, h);
+        std::vector<uint32_t> all(static_cast<size_t>(*w) * *h);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, all.data());
+        return all.back();
+    };
+    FXPixmap a, b, c;
+    frame(&a, 16, 8, 0xff0000ffu);
+    frame(&b, 16, 8, 0xff00ff00u);
+    frame(&c, 32, 32, 0xffff0000u);
+    int w = 0, h = 0;
+    ASSERT_TRUE(dev.gl.FastPrepareTexture(&m, &a));
+    unsigned name = m.texture;
+    EXPECT_EQ(texel(&w, &h), 0xff0000ffu);
+    ASSERT_TRUE(dev.gl.FastPrepareTexture(&m, &b));
+    EXPECT_EQ(m.texture, name);
+    EXPECT_EQ(texel(&w, &h), 0xff00ff00u) << "the same storage, written again";
+    EXPECT_EQ(w, 16);
+    ASSERT_TRUE(dev.gl.FastPrepareTexture(&m, &c));
+    EXPECT_EQ(texel(&w, &h), 0xffff0000u);
+    EXPECT_EQ(w, 32) << "another size makes new storage";
+    EXPECT_EQ(h, 32);
+    EXPECT_FLOAT_EQ(m.texExtentU, 1.0f);
+
+    // A mipmapped (immutable) texture given a movie frame gets plain storage.
+    FXCanvas canvas;
+    frame(&canvas.pixmap, 8, 8, 0xff123456u);
+    ASSERT_TRUE(m.SetTexture(&canvas));
+    ASSERT_TRUE(dev.gl.FastPrepareTexture(&m, &b));
+    EXPECT_EQ(texel(&w, &h), 0xff00ff00u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
