@@ -323,6 +323,10 @@ void FXAnim::UpdateInterpolation(bool on, bool aux)
             FXBezierSpline* ps = new FXBezierSpline;
             FXBezierSpline* ns = new FXBezierSpline;
             ps->tension = ns->tension = tension;
+            // Sized once: growing one float at a time copies the points
+            // again with every push.
+            ps->points.Realloc(3 * frames.count);
+            ns->points.Realloc(3 * frames.count);
             for (int m = 0; m < frames.count; ++m) {
                 const tagFXVertex& v = localMesh(GetFrame(m)->meshes, k)->vertices[l];
                 for (int c = 0; c < 3; ++c) {
