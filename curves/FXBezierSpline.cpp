@@ -115,15 +115,21 @@ void FXBezierSpline::SetActPoints(int from, int to)
     actStart = nullptr;
     actEnd = nullptr;
     int n = GetCnt();
-    if (n > 2) {
+    if (n >= 2) {
         if (from == -1)
             from = n - 1;
         if (to == -1)
             to = n - 1;
         from = from < 0 ? 0 : (from > n - 1 ? n - 1 : from);
         to = to < 0 ? 0 : (to > n - 1 ? n - 1 : to);
-        actIndex = from;
+        // Line mode draws the line between the two points for any curve,
+        // two points included: a two-point curve's actDelta was never set,
+        // so a sheet of two key frames in line mode stood still.
         if (lineMode) {
+            if (n > 2)
+                actIndex = from;
+            else
+                actKind = 2;
             actStart = Point(from);
             actEnd = Point(to);
             if (localSame(actStart, actEnd))
@@ -133,6 +139,9 @@ void FXBezierSpline::SetActPoints(int from, int to)
                     actDelta[k] = actEnd[k] - actStart[k];
             return;
         }
+    }
+    if (n > 2) {
+        actIndex = from;
         if (segCount != n) {
             actKind = 0;
             return;

@@ -92,6 +92,21 @@ TEST(FXBezierSpline, SmallSplinesAndLineMode)
     EXPECT_EQ(out[0], 2.0f + 0.25f * (0.0f - 2.0f));
     line.SetActPoints(-1, 99); // out of range: clamped, both the last point
     EXPECT_TRUE(line.constant);
+
+    // Two points in line mode move along their line, either way round.
+    FXBezierSpline pair;
+    Fill(pair, {0, 0, 0, 2, 4, 0});
+    pair.lineMode = true;
+    pair.Precompute();
+    pair.SetActPoints(0, 1);
+    h.Prepare(0.25f);
+    pair.GetH(out, &h);
+    EXPECT_EQ(out[0], 0.5f);
+    EXPECT_EQ(out[1], 1.0f);
+    pair.SetActPoints(1, 0);
+    pair.GetH(out, &h);
+    EXPECT_EQ(out[0], 1.5f);
+    EXPECT_EQ(out[1], 3.0f);
 }
 
 TEST(FXBezierSpline, CoincidentNeighboursGiveNoNaN)

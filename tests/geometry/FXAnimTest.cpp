@@ -139,6 +139,18 @@ TEST(FXAnim, LoopPingPongAndOneWayRuns)
     EXPECT_FLOAT_EQ(a.actPhase, 0.5f);
     EXPECT_FLOAT_EQ(X0(a), 45) << "the run ends where it was last evaluated";
 
+    // Two key frames, as a sheet that only bends once: it moves.
+    Build(&a, {0, 10}, false, false);
+    a.StartAnim(0);
+    a.OnRender(&env, 0.5);
+    EXPECT_EQ(a.actFrame, 0);
+    EXPECT_FLOAT_EQ(X0(a), 5);
+    Build(&a, {0, 10}, true, true);
+    a.StartAnim(0);
+    a.OnRender(&env, 1.25);
+    EXPECT_EQ(a.actFrame, 1);
+    EXPECT_FLOAT_EQ(X0(a), 7.5f) << "ping-pong heads back from the second frame";
+
     Build(&a, xs, true, false);
     a.backward = true;
     a.actFrame = 2;
