@@ -129,7 +129,10 @@ void FXAnim::LoadV3(FXPackage* pkg, FXPackageData* data)
     std::unique_ptr<FXModel> first(new FXModel);
     first->name = frameNames.Get(0) ? frameNames.Get(0) : "";
     first->matlibName = libName;
-    FXMatlib* lib = fxglobalEnv && !libName.IsEmpty() ? fxglobalEnv->LoadMatlibC(pkg, libName.Get()) : nullptr;
+    // Without a library of its own (an OBJ with no mtllib) the animation
+    // still gets one, empty, so that names resolve through its parent: the
+    // environment's materials, the captured desktop among them.
+    FXMatlib* lib = fxglobalEnv ? fxglobalEnv->LoadMatlibC(pkg, libName.Get()) : nullptr;
     first->matlib = lib;
     long long perFrame = 0;
     for (int j = 0; j < meshCount; ++j) {

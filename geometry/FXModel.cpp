@@ -56,7 +56,9 @@ void localLoadArrayC(FXPackage* pkg, FXPackageData* data, FXArray* list, FXMatli
 
 FXMatlib* localLoadMatlib(FXPackage* pkg, const FXStr& name)
 {
-    return fxglobalEnv && !name.IsEmpty() ? fxglobalEnv->LoadMatlibC(pkg, name.Get()) : nullptr;
+    // An empty name still gives a library (empty, shared under that name)
+    // whose parent resolves the environment's materials.
+    return fxglobalEnv ? fxglobalEnv->LoadMatlibC(pkg, name.Get()) : nullptr;
 }
 
 void localDraw(PEnv* env, const FXArray& list, int mode, bool reverse)

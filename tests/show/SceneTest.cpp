@@ -34,10 +34,11 @@ void Write(const std::string& path, const std::string& text)
     std::fclose(f);
 }
 
-// A 3 x 3 grid sheet whose z bends by bend; material Material.001.
-std::string Sheet(float bend)
+// A 3 x 3 grid sheet whose z bends by bend; material Material.001, from
+// sheet.mtl or, without a library, left to the environment.
+std::string Sheet(float bend, bool library = true)
 {
-    std::string s = "mtllib sheet.mtl\n";
+    std::string s = library ? "mtllib sheet.mtl\n" : "";
     char line[96];
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) {
@@ -55,7 +56,7 @@ std::string Sheet(float bend)
 }
 
 // Every source of the show into dir, then the package dir/lwhirl.dat.
-bool BuildPackage(const std::string& dir)
+bool BuildPackage(const std::string& dir, bool sheetLibrary = true)
 {
     namespace fs = std::filesystem;
     bool ok = WritePng(dir + "/notice.png", 30, 8, std::vector<uint32_t>(30 * 8, kNotice)) &&
@@ -64,7 +65,7 @@ bool BuildPackage(const std::string& dir)
     Write(dir + "/sheet.mtl", "newmtl Material.001\nKd 1 1 1\n");
     Write(dir + "/coin.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     for (int k = 0; k < 3; ++k)
-        Write(dir + "/sheet-" + std::to_string(k) + ".obj", Sheet(0.2f * k));
+        Write(dir + "/sheet-" + std::to_string(k) + ".obj", Sheet(0.2f * k, sheetLibrary));
     for (const char* m : {"pole", "m0", "m1", "m2", "m3"}) {
         fs::create_directories(dir + "/" + m);
         int frames = std::string(m) == "pole" ? 3 : 9;
@@ -230,6 +231,23 @@ TEST_F(SceneTest, FullShowFromSheetToMovies)
     EXPECT_GE(fullPole, 0) << "the backdrop reaches full brightness";
     EXPECT_TRUE(sawQuarter && sawThreeQuarters && sawSevenEighths);
     EXPECT_EQ(movie_ends, 2) << "one movie follows another";
+    DestroyScene();
+}
+
+TEST_F(SceneTest, KeyFramesWithoutAMaterialFileStillShowTheDesktop)
+{
+    // Exported key frames often name Material.001 with no mtllib: the
+    // sheet's library is then empty and the name resolves to the desktop.
+    ASSERT_TRUE(BuildPackage(dir.path, false));
+    BuildScene(&window, false);
+    ASSERT_NE(gr.hglrc, nullptr);
+    gr.SetAct(true);
+    Frame();
+    Frame();
+    ASSERT_EQ(presents.count, 1);
+    uint32_t tl = presents.At(2, 2), bl = presents.At(2, kH - 3);
+    EXPECT_GT(Red(tl), Blue(tl) + 60) << std::hex << tl << " (white: no desktop)";
+    EXPECT_GT(Blue(bl), Green(bl) + 60) << std::hex << bl;
     DestroyScene();
 }
 
