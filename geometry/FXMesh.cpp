@@ -216,9 +216,14 @@ void FXMesh::LoadMeshIC(FXPackage*, FXPackageData* data, FXMatlib* lib)
     int nv = data->ReadInt();
     int ni = data->ReadInt();
     // The index stream holds at least one byte per index and lies in the
-    // same entry, and every vertex is made by one index: larger counts cannot
-    // come from a sound record, and must not size gigabytes.
-    if (nv < 0 || ni < 0 || nv > ni || ni > data->size || !Realloc(nv, ni))
+    // same entry, and every vertex is made by one index: an index count
+    // beyond the entry cannot come from a sound record and must not size
+    // gigabytes. A vertex count above the index count is only overstated:
+    // the stream builds at most one vertex per index, and FromVMap counts
+    // the ones it makes.
+    if (nv > ni)
+        nv = ni;
+    if (nv < 0 || ni < 0 || ni > data->size || !Realloc(nv, ni))
         localEmpty(this);
 }
 

@@ -305,6 +305,26 @@ TEST(FXMesh, RecordsRejectBlocksTheyDoNotHold)
     m.LoadMeshIC(nullptr, &data, &lib);
     EXPECT_EQ(m.vertexCount, 5);
     EXPECT_EQ(m.indexCount, 9);
+    // A vertex count above the index count is cut to it, not refused; the
+    // stream then makes the vertices it makes.
+    Bytes over;
+    over.Str("").Float(1).Float(1).Int(0).Int(0).Int(1000).Int(4);
+    data.InitData(&over.s[0], static_cast<int>(over.s.size()));
+    m.LoadMeshIC(nullptr, &data, &lib);
+    EXPECT_EQ(m.vertexCount, 4);
+    EXPECT_EQ(m.indexCount, 4);
+    FXVectorMap map;
+    FillTables(&map, 4);
+    FXNumPool corners;
+    const unsigned char triples[4][3] = {{1, 1, 1}, {2, 2, 3}, {1, 1, 1}, {2, 2, 2}};
+    for (const auto& c : triples) {
+        corners.PushByte(0x15);
+        for (unsigned char b : c)
+            corners.PushByte(b);
+    }
+    ASSERT_TRUE(m.FromVMap(&map, &corners));
+    EXPECT_EQ(m.vertexCount, 3);
+    EXPECT_EQ(m.indices[3], 2);
     Bytes tooMany; // more indices than the entry has bytes for their stream
     tooMany.Str("").Float(1).Float(1).Int(0).Int(0).Int(5).Int(1 << 28);
     data.InitData(&tooMany.s[0], static_cast<int>(tooMany.s.size()));
