@@ -66,7 +66,7 @@ void FXRecorder::Thumb(int w, int h)
     for (int y = 0; y < thumbH; ++y)
         for (int x = 0; x < thumbW; ++x) {
             int sx = x * w / thumbW, sy = h - 1 - y * h / thumbH;
-            const unsigned char* p = &frame[(static_cast<size_t>(sy) * w + sx) * 4];
+            const unsigned char* p = &frame[(static_cast<size_t>(sy) * w + sx) * 3];
             t[static_cast<size_t>(y) * thumbW + x] = p[0] | p[1] << 8 | p[2] << 16 | 0xff000000u;
         }
     thumbs.push_back(std::move(t));
@@ -84,14 +84,16 @@ void FXRecorder::OnPresent(int w, int h)
         ++(anim_id == 0 ? meshFrames : movieFrames);
     }
 
-    frame.resize(static_cast<size_t>(w) * h * 4);
+    // The screen has no alpha: the frames are opaque, whatever the cleared
+    // buffer's alpha was.
+    frame.resize(static_cast<size_t>(w) * h * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
     if (opt.pictures) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05d.png", presented);
         std::string path = (fs::path(opt.dir) / name).string();
-        if (fxDevilSave(path.c_str(), w, h, 4, frame.data()))
+        if (fxDevilSave(path.c_str(), w, h, 3, frame.data()))
             written.push_back(path);
         else
             failed = true;
