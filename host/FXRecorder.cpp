@@ -2,6 +2,7 @@
 
 #include "base/fxTime.h"
 #include "host/fxHostState.h"
+#include "host/fxProbePackage.h"
 #include "platform/fxSystem.h"
 #include "render/FXPictureCapture.h"
 #include "render/fxDevil.h"
@@ -158,6 +159,15 @@ bool FXRecorder::SaveContactSheet()
 bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
 {
     opt = options;
+    error.clear();
+    warning.clear();
+    // Checked before anything is written: without a package every frame
+    // would be black.
+    std::string why;
+    if (!fxProbePackage(vornPath, &why)) {
+        error = "cannot load the package " + why;
+        return false;
+    }
     std::error_code ec;
     fs::create_directories(opt.dir, ec);
     if (!fs::is_directory(opt.dir, ec)) {
@@ -183,6 +193,8 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
 
     initStart = std::chrono::steady_clock::now();
     InitScene(&recording, opt.preview);
+    if (*capture.Problem())
+        warning = std::string(capture.Problem()) + "; the desktop is black";
     bool running = gr.hglrc != nullptr;
     // Waiting on the wall clock: a sleep on the virtual clock would move the
     // show's time from this thread.

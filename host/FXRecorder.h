@@ -32,11 +32,15 @@ public:
     // Records on window (its size is the recording's). Without a frame
     // count, the full show is recorded through its mesh phase and its first
     // two movies, the preview for two seconds. False, with the reason in
-    // error, when the output cannot be written or the show does not start.
+    // error, when the install folder (vornPath) holds no package the show
+    // can load, the output cannot be written or the show does not start.
+    // A desktop picture that cannot be read or decoded is no failure: the
+    // desktop is then black, and warning says why.
     bool Run(PGLWindow* window, const FXRecordOptions& options);
     void OnPresent(int width, int height) override;
 
     std::string error;
+    std::string warning;
     // Figures of the last run.
     int presented = 0;
     double startupSeconds = 0;   // InitScene until the first presented frame, wall clock

@@ -66,7 +66,11 @@ bool localNumber(const char* s, double* out)
 
 int localUsage(const char* why)
 {
-    std::fprintf(stderr, "lumenwhirl: %s\n\n%s", why, kHelp);
+    std::fprintf(stderr,
+                 "lumenwhirl: %s\n"
+                 "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] | --record DIR [option ...]\n"
+                 "try 'lumenwhirl --help'\n",
+                 why);
     return 2;
 }
 
@@ -169,13 +173,16 @@ int main(int argc, char** argv)
         }
     }
     if (!record)
-        return localUsage("unknown switches");
+        return localUsage("the recorder's options need --record DIR");
 
     std::string folder = fxSaverInstallFolder(argv[0]);
     std::snprintf(vornPath, sizeof vornPath, "%s", folder.c_str());
     FXEglWindow window(width, height);
     FXRecorder recorder;
-    if (!recorder.Run(&window, opt)) {
+    bool ok = recorder.Run(&window, opt);
+    if (!recorder.warning.empty())
+        std::fprintf(stderr, "lumenwhirl: %s\n", recorder.warning.c_str());
+    if (!ok) {
         std::fprintf(stderr, "lumenwhirl: %s\n", recorder.error.c_str());
         return 1;
     }

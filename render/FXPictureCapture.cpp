@@ -2,7 +2,9 @@
 
 #include "render/FXCanvas.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 void FXPictureCapture::SetFile(const char* p)
 {
@@ -21,12 +23,22 @@ void FXPictureCapture::SetPixels(int width, int height, const uint32_t* rgba)
 bool FXPictureCapture::Begin(int* width, int* height, const char** failure)
 {
     copy.clear();
+    problem.Clear();
     if (!path.IsEmpty()) {
         FXCanvas c;
         c.detectMaskNames = false;
         if (!c.CreateFromPict(path.Get())) {
-            std::snprintf(message, sizeof message, "FXPictureCapture: cannot decode the desktop picture %s\n",
-                          path.Get());
+            errno = 0;
+            FILE* f = std::fopen(path.Get(), "rb");
+            int why = errno;
+            if (f)
+                std::fclose(f);
+            if (!f)
+                problem.Format("cannot read the desktop picture %s: %s", path.Get(),
+                               why ? std::strerror(why) : "unknown error");
+            else
+                problem.Format("cannot decode the desktop picture %s", path.Get());
+            std::snprintf(message, sizeof message, "FXPictureCapture: %s\n", problem.Get());
             *failure = message;
             return false;
         }

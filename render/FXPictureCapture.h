@@ -17,11 +17,16 @@ public:
     void SetPixels(int width, int height, const uint32_t* rgba);
 
     bool Begin(int* width, int* height, const char** failure) override;
+    // Why the last Begin found no picture in the file ("cannot read the
+    // desktop picture F: reason", "cannot decode ..."); empty after one that
+    // did, and for a picture in memory.
+    const char* Problem() const { return problem.Get(); }
 
 private:
     FXStr path;
     int w = 0, h = 0;
     std::vector<uint32_t> source; // the picture in memory
     char message[1100] = {0};
+    FXStr problem;
 
 };

@@ -1,8 +1,11 @@
 #include "platform/x11/FXX11Saver.h"
 
 #include "base/fxTrace.h"
+#include "host/fxHostState.h"
+#include "host/fxProbePackage.h"
 #include "platform/posix/fxSaverConfig.h"
 #include "render/FXScrShot.h"
+#include "show/Scene.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -280,6 +283,11 @@ int FXX11Saver::Run(Mode m, unsigned long target)
     // desktop as the user left it.
     if (ScreenSaverProc(&window, kWmCreate, 0, 0) == -1)
         return 0;
+    // The show plays on without its package (the trace log says why), but
+    // a saver started by hand or by xscreensaver says it where it is seen.
+    std::string why;
+    if (mode != kPreview && pck.GetCount() == 0 && !fxProbePackage(vornPath, &why))
+        std::fprintf(stderr, "lumenwhirl: cannot load the package %s\n", why.c_str());
     if (ownWindow) {
         XMapRaised(display, window);
         XSync(display, False);

@@ -14,12 +14,40 @@ export LUMENWHIRL_PATH=$data
 [ -s "$work/full/contact-sheet.png" ] || fail "contact sheet"
 grep -q "wrote 8 frames, frame-00000.png to frame-00007.png" "$work/out.txt" || fail "summary"
 grep -q "FXPackage::Load" "$data/lwhirl.log" || fail "trace log in the install folder"
+# The screen has no alpha: every frame is an opaque RGB picture (PNG colour
+# type 2 in its header).
+for f in "$work"/full/frame-*.png; do
+    [ "$(od -An -tu1 -j 25 -N 1 "$f" | tr -d ' ')" = 2 ] || { fail "$(basename "$f") is not opaque RGB"; break; }
+done
 
 "$lumenwhirl" --record "$work/preview" --preview --frames 3 --size 64x48 > /dev/null || fail "preview run"
 [ -s "$work/preview/frame-00002.png" ] || fail "preview frames"
 "$lumenwhirl" --record "$work/notice" --no-multitexture --frames 2 --size 64x48 --no-pictures > /dev/null \
     || fail "run without multitexturing"
 [ ! -e "$work/notice/frame-00000.png" ] && [ -s "$work/notice/contact-sheet.png" ] || fail "--no-pictures"
+
+# Bad input, as a new user gives it: a clear line on standard error, and a
+# failure status when there is no package to show.
+LUMENWHIRL_PATH=$work/none "$lumenwhirl" --record "$work/none-out" --frames 3 > /dev/null 2> "$work/err.txt"
+[ $? -eq 1 ] || fail "a missing package is not a failure"
+grep -qx "lumenwhirl: cannot load the package $work/none/lwhirl.dat: No such file or directory" "$work/err.txt" ||
+    fail "missing package: $(cat "$work/err.txt")"
+[ ! -e "$work/none-out" ] || fail "frames were written without a package"
+mkdir "$work/bad" && echo "plain text, not a package" > "$work/bad/lwhirl.dat"
+LUMENWHIRL_PATH=$work/bad "$lumenwhirl" --record "$work/bad-out" --frames 3 > /dev/null 2> "$work/err.txt"
+[ $? -eq 1 ] || fail "a file that is not a package is not a failure"
+grep -q "^lumenwhirl: cannot load the package $work/bad/lwhirl.dat: not a package (" "$work/err.txt" ||
+    fail "not a package: $(cat "$work/err.txt")"
+"$lumenwhirl" --record "$work/desk" --frames 2 --size 64x48 --desktop /etc/passwd > /dev/null 2> "$work/err.txt" ||
+    fail "an undecodable desktop stopped the recording"
+grep -qx "lumenwhirl: cannot decode the desktop picture /etc/passwd; the desktop is black" "$work/err.txt" ||
+    fail "undecodable desktop: $(cat "$work/err.txt")"
+"$lumenwhirl" --record "$work/desk" --frames 2 --size 64x48 --desktop "$work/nothing.png" > /dev/null 2> "$work/err.txt"
+grep -q "cannot read the desktop picture $work/nothing.png: No such file or directory" "$work/err.txt" ||
+    fail "missing desktop: $(cat "$work/err.txt")"
+"$lumenwhirl" --bogus > "$work/out.txt" 2> "$work/err.txt"; [ $? -eq 2 ] || fail "a wrong switch"
+[ ! -s "$work/out.txt" ] && [ "$(wc -l < "$work/err.txt")" -eq 3 ] && grep -q "^usage: " "$work/err.txt" &&
+    grep -qx "try 'lumenwhirl --help'" "$work/err.txt" || fail "a wrong switch prints: $(cat "$work/err.txt")"
 
 "$lumenwhirl" --record "$work/x" --size 10x10 > /dev/null 2>&1; [ $? -eq 2 ] || fail "a size too small"
 "$lumenwhirl" --frames 3 > /dev/null 2>&1; [ $? -eq 2 ] || fail "no --record"

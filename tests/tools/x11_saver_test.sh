@@ -84,6 +84,18 @@ wait $pid; status=$?
 [ $status -eq 0 ] || fail "the hack ended with status $status after SIGTERM"
 kill -CONT $host; kill -TERM $host; wait $host 2> /dev/null
 
+# Without its package the saver plays on, and says why on standard error
+# as well as in its trace log, full screen and as a hack.
+for mode in -s -root; do
+    LUMENWHIRL_PATH=$work/nothing "$lumenwhirl" $mode 2> "$work/err.txt" & pid=$!
+    for _ in $(seq 100); do grep -q "cannot load the package" "$work/err.txt" && break; sleep 0.1; done
+    grep -qx "lumenwhirl: cannot load the package $work/nothing/lwhirl.dat: No such file or directory" \
+        "$work/err.txt" || fail "$mode without a package: $(cat "$work/err.txt")"
+    alive $pid || fail "$mode without a package did not play on"
+    kill -TERM $pid; ended_within $pid 2 || kill -9 $pid
+    wait $pid 2> /dev/null
+done
+
 "$lumenwhirl" -c | grep -q "no settings" || fail "-c"
 "$lumenwhirl" --help | grep -q -- "-window-id" || fail "--help"
 
