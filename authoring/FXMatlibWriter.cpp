@@ -2,12 +2,14 @@
 // of texture file references into package ids.
 #include "render/FXMatlib.h"
 
+#include "authoring/fxImport.h"
 #include "base/fxPaths.h"
 #include "base/fxStream.h"
 #include "package/FXPackage.h"
 #include "render/FXMaterial.h"
 
 #include <cstdio>
+#include <string>
 
 bool FXMatlib::Compile(FXPackage* pkg)
 {
@@ -18,7 +20,10 @@ bool FXMatlib::Compile(FXPackage* pkg)
         FXMaterial* m = static_cast<FXMaterial*>(materials.items[i]);
         if (!m || m->textureRef.IsEmpty())
             continue;
-        m->textureRef.Set(fxCombinePaths(pkg->baseDir.Get(), m->textureRef.Get()));
+        // References may come from files saved on Windows; an absolute one
+        // stands as it is.
+        std::string ref = fxSourceRef(m->textureRef.Get());
+        m->textureRef.Set(fxSourceRefIsAbsolute(ref) ? ref.c_str() : fxCombinePaths(pkg->baseDir.Get(), ref.c_str()));
         ok = pkg->AddDataFile1(&m->textureRef) && ok;
     }
     return ok;

@@ -7,12 +7,13 @@
 #include "geometry/FXMesh.h"
 #include "geometry/FXModel.h"
 
+#include "authoring/fxImport.h"
 #include "base/fxTrace.h"
 #include "render/FXMaterial.h"
 #include "render/FXMatlib.h"
 
+#include <cerrno>
 #include <cmath>
-#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -35,20 +36,8 @@ struct ObjData {
     std::vector<std::unique_ptr<ObjMesh>> meshes;
     ObjMesh* current = nullptr;
     std::string mtllib;
+    int mtllibLine = 0;
 };
-
-void localFail(FXStr* why, const char* fmt, ...) FX_PRINTF(2, 3);
-void localFail(FXStr* why, const char* fmt, ...)
-{
-    char text[1024];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(text, sizeof text, fmt, args);
-    va_end(args);
-    err("ImportObj: %s\n", text);
-    if (why)
-        why->Set(text);
-}
 
 int localFindCreateObjVertex(ObjData* d, ObjMesh* m, int v, int t, int n)
 {
@@ -152,7 +141,7 @@ std::string localRest(const char* s)
 }
 
 // One line; false names a fault the caller reports with the line number.
-bool localImportLine(ObjData* d, char* line, const char** why)
+bool localImportLine(ObjData* d, char* line, int number, const char** why)
 {
     char* s = line;
     while (*s == ' ' || *s == '\t')
@@ -176,7 +165,8 @@ bool localImportLine(ObjData* d, char* line, const char** why)
         return true;
     }
     if (key == "mtllib") {
-        d->mtllib = localRest(s);
+        d->mtllib = fxSourceRef(localRest(s));
+        d->mtllibLine = number;
         return true;
     }
     if (key != "f")
@@ -209,42 +199,39 @@ bool localImportLine(ObjData* d, char* line, const char** why)
     return true;
 }
 
-bool localImportObj(FILE* f, const char* path, ObjData* d, FXStr* why)
+bool localImportObj(const std::string& text, const char* path, ObjData* d, FXStr* why)
 {
-    std::string line;
+    size_t at = 0;
     int number = 0;
-    int c;
-    do {
-        line.clear();
-        while ((c = std::fgetc(f)) != EOF && c != '\n')
-            line += static_cast<char>(c);
+    // One line onto `line`, without its CR LF or LF; false at the last.
+    auto next = [&text, &at](std::string* line) {
+        size_t end = text.find('\n', at);
+        line->append(text, at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? text.size() : end + 1;
+        if (!line->empty() && line->back() == '\r')
+            line->pop_back();
+        return end != std::string::npos;
+    };
+    while (at < text.size()) {
+        std::string line;
+        bool more = next(&line);
         ++number;
+        int first = number;
         // Continuation lines end in a backslash.
-        while (!line.empty() && line.back() == '\\' && c != EOF) {
+        while (!line.empty() && line.back() == '\\' && more) {
             line.pop_back();
-            while ((c = std::fgetc(f)) != EOF && c != '\n')
-                line += static_cast<char>(c);
+            more = next(&line);
             ++number;
         }
         const char* reason = "";
         std::vector<char> buf(line.begin(), line.end());
         buf.push_back('\0');
-        if (!localImportLine(d, buf.data(), &reason)) {
-            localFail(why, "%s:%d: %s", path, number, reason);
+        if (!localImportLine(d, buf.data(), first, &reason)) {
+            fxImportFail(why, "ImportObj", "%s:%d: %s", path, number, reason);
             return false;
         }
-    } while (c != EOF);
+    }
     return true;
-}
-
-std::string localSibling(const char* path, const std::string& name)
-{
-    std::string p(path);
-    size_t slash = p.find_last_of("/\\");
-    if (name.empty() || name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':') ||
-        slash == std::string::npos)
-        return name;
-    return p.substr(0, slash + 1) + name;
 }
 
 } // namespace
@@ -272,50 +259,67 @@ void FXMesh::ComputeNormals()
 
 bool FXModel::ImportObj(const char* path, FXStr* why)
 {
-    Destroy();
-    FILE* f = path ? std::fopen(path, "rb") : nullptr;
-    if (!f) {
-        localFail(why, "cannot open %s", path ? path : "(null)");
+    return fxImportObj(this, path, why, nullptr);
+}
+
+bool fxImportObj(FXModel* model, const char* path, FXStr* why, FXStrArray* warnings)
+{
+    if (!model)
         return false;
-    }
+    model->Destroy();
+    std::string text;
+    if (!fxReadSourceText(path, &text, why))
+        return false;
     ObjData d;
-    bool ok = localImportObj(f, path, &d, why);
-    std::fclose(f);
-    if (!ok)
+    if (!localImportObj(text, path, &d, why))
         return false;
 
     if (!d.mtllib.empty()) {
-        std::string mtl = localSibling(path, d.mtllib);
-        FXMatlib* lib = new FXMatlib;
-        if (!lib->LoadFromMtl(mtl.c_str())) {
-            localFail(why, "%s: cannot read the material file %s", path, mtl.c_str());
-            delete lib;
-            return false;
+        std::string mtl = fxSourceSibling(path, d.mtllib);
+        errno = 0;
+        FILE* probe = std::fopen(mtl.c_str(), "rb");
+        if (!probe) {
+            char note[1024];
+            std::snprintf(note, sizeof note, "%s:%d: warning: material library %s: %s; its materials get the default",
+                          path, d.mtllibLine, d.mtllib.c_str(), errno ? std::strerror(errno) : "cannot be read");
+            if (warnings)
+                warnings->Push(note);
+            else
+                trc("ImportObj: %s\n", note);
+        } else {
+            std::fclose(probe);
+            FXMatlib* lib = new FXMatlib;
+            if (!fxImportMtl(lib, mtl.c_str(), why)) {
+                delete lib;
+                err("ImportObj: %s: its material library cannot be read\n", path);
+                return false;
+            }
+            model->matlib = lib;
+            model->matlibName = mtl.c_str();
         }
-        matlib = lib;
-        matlibName = mtl.c_str();
     }
-    name = path;
+    model->name = path;
     for (auto& om : d.meshes) {
         if (om->indices.empty())
             continue;
         FXMesh* m = new FXMesh;
         if (!m->Realloc(static_cast<int>(om->vertices.size()), static_cast<int>(om->indices.size()))) {
-            localFail(why, "%s: the mesh of material \"%s\" is too large", path, om->material.c_str());
+            fxImportFail(why, "ImportObj", "%s: the mesh of material \"%s\" is too large", path, om->material.c_str());
             delete m;
-            Destroy();
+            model->Destroy();
             return false;
         }
         std::memcpy(m->vertices, om->vertices.data(), om->vertices.size() * sizeof(tagFXVertex));
         std::memcpy(m->indices, om->indices.data(), om->indices.size() * sizeof(int));
         m->matName = om->material.c_str();
-        m->material = matlib && !om->material.empty() ? matlib->FindMaterial(om->material.c_str()) : nullptr;
+        FXMatlib* lib = model->matlib;
+        m->material = lib && !om->material.empty() ? lib->FindMaterial(om->material.c_str()) : nullptr;
         m->transpMode = m->material && !m->material->IsSolid() ? 1 : 0;
         m->loaded_u = m->loaded_v = 1;
         if (d.vn.empty())
             m->ComputeNormals();
-        loadedMeshes.Push(m);
+        model->loadedMeshes.Push(m);
     }
-    UpdateMeshes();
+    model->UpdateMeshes();
     return true;
 }

@@ -54,12 +54,13 @@ public:
     bool Save_v03(FILE* f) const;
     // Either record into a file; version 2 or 3.
     bool Save(const char* path, int version) const;
-    // Replaces the model by an OBJ file's: one mesh per material, the
-    // library read from its "mtllib" file (matlibName is that path until a
-    // tool stores the library and puts its id there). Texture coordinates
-    // are in picture units (loaded extents 1). False, with the file and line
-    // traced and put in why (when given), on a file that cannot be read or a
-    // malformed line.
+    // Replaces the model by an OBJ file's (authoring/fxImport.h: the texts
+    // and file names it takes): one mesh per material, the library read from
+    // its "mtllib" file (matlibName is that path until a tool stores the
+    // library and puts its id there; a missing file leaves no library and is
+    // traced as a warning). Texture coordinates are in picture units (loaded
+    // extents 1). False, with the file and line traced and put in why (when
+    // given), on a file that cannot be read or a malformed line.
     bool ImportObj(const char* path, FXStr* why = nullptr);
 
     // Opaque meshes, then transpMode 1 as back faces (reverse order) and front
