@@ -321,5 +321,16 @@ bool fxImportObj(FXModel* model, const char* path, FXStr* why, FXStrArray* warni
         model->loadedMeshes.Push(m);
     }
     model->UpdateMeshes();
+    // As after every load, the working coordinates are made for the extents
+    // of their material's texture, and say so: a writer records a mesh's
+    // material extents with its coordinates.
+    model->ResizeTextCoords();
+    for (int i = 0; i < model->meshes.count; ++i) {
+        FXMesh* m = static_cast<FXMesh*>(model->meshes.Get(i));
+        if (m && m->material) {
+            m->loaded_u = m->material->texExtentU;
+            m->loaded_v = m->material->texExtentV;
+        }
+    }
     return true;
 }

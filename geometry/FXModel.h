@@ -58,9 +58,11 @@ public:
     // and file names it takes): one mesh per material, the library read from
     // its "mtllib" file (matlibName is that path until a tool stores the
     // library and puts its id there; a missing file leaves no library and is
-    // traced as a warning). Texture coordinates are in picture units (loaded
-    // extents 1). False, with the file and line traced and put in why (when
-    // given), on a file that cannot be read or a malformed line.
+    // traced as a warning). Loaded meshes carry texture coordinates in
+    // picture units (loaded extents 1), working meshes, as after any load, in
+    // their texture's, with its extents. False, with the file and line traced
+    // and put in why (when given), on a file that cannot be read or a
+    // malformed line.
     bool ImportObj(const char* path, FXStr* why = nullptr);
 
     // Opaque meshes, then transpMode 1 as back faces (reverse order) and front

@@ -239,3 +239,75 @@ TEST(fxImport, MaterialFilesReadAsTheEngineReadsThem)
     EXPECT_FALSE(fxImportMtl(&missing, dir.File("none.mtl").c_str(), &why));
     EXPECT_EQ(std::string(why.Get()), dir.File("none.mtl") + ": " + NoFile());
 }
+
+TEST(fxImport, ImportedModelSavesAndLoadsBackAsImported)
+{
+    ASSERT_TRUE(fxLoadDevil());
+    TempDir dir;
+    // A 10 x 6 picture fills 10/16 by 6/8 of its texture: coordinates in
+    // picture units and in texture units differ.
+    ASSERT_TRUE(WritePng(dir.File("wood.png"), 10, 6, std::vector<uint32_t>(60, 0xff3080c0u)));
+    Write(dir.File("lib.mtl"), "newmtl wood\nmap_Kd wood.png\nnewmtl paint\nKd 1 0 0\n");
+    Write(dir.File("m.obj"), "mtllib lib.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
+                             "vt 0 0\nvt 1 0\nvt 1 1\nvt 0.5 0.25\n"
+                             "usemtl wood\nf 1/1 2/2 3/3 4/4\nusemtl paint\nf 1/4 3/3 4/1\n");
+    FXModel imported;
+    FXStr why;
+    ASSERT_TRUE(imported.ImportObj(dir.File("m.obj").c_str(), &why)) << why.Get();
+    ASSERT_EQ(imported.meshes.count, 2);
+    const FXMesh* wood = Mesh(imported, 0);
+    ASSERT_NE(wood->material, nullptr);
+    const float eu = wood->material->texExtentU, ev = wood->material->texExtentV;
+    ASSERT_FLOAT_EQ(eu, 10.0f / 16.0f);
+    ASSERT_FLOAT_EQ(ev, 6.0f / 8.0f);
+
+    for (int version : {2, 3}) {
+        std::string path = dir.File("m.xm");
+        ASSERT_TRUE(imported.Save(path.c_str(), version));
+        std::string file = PackageFile("pck01", PackagePayload({{5, ReadFileBytes(path), -1}}));
+        FXPackage pkg;
+        ASSERT_TRUE(pkg.LoadFromMemory(file.data(), static_cast<long>(file.size())));
+        FXModel back;
+        ASSERT_TRUE(back.LoadCN(&pkg, 5));
+        ASSERT_EQ(back.loadedMeshes.count, imported.meshes.count) << version;
+        for (int i = 0; i < imported.meshes.count; ++i) {
+            const FXMesh* a = Mesh(imported, i);
+            const FXMesh* b = static_cast<const FXMesh*>(back.loadedMeshes.Get(i));
+            EXPECT_STREQ(b->matName.Get(), a->matName.Get());
+            EXPECT_EQ(b->loaded_u, a->loaded_u) << version << " mesh " << i;
+            EXPECT_EQ(b->loaded_v, a->loaded_v) << version << " mesh " << i;
+            EXPECT_EQ(b->transpMode, a->transpMode);
+            EXPECT_EQ(b->colMode, a->colMode);
+            ASSERT_EQ(b->indexCount, a->indexCount);
+            for (int k = 0; k < a->indexCount; ++k) {
+                const tagFXVertex& x = a->vertices[a->indices[k]];
+                const tagFXVertex& y = b->vertices[b->indices[k]];
+                EXPECT_EQ(std::memcmp(x.pos, y.pos, sizeof x.pos), 0) << version << " mesh " << i << " corner " << k;
+                EXPECT_EQ(x.tex[0], y.tex[0]) << version << " mesh " << i << " corner " << k;
+                EXPECT_EQ(x.tex[1], y.tex[1]) << version << " mesh " << i << " corner " << k;
+            }
+        }
+        // The show rescales to its own texture of the same picture: the
+        // picture lands where the OBJ put it (vt (1, 1) is the picture's
+        // top right corner, v counting from the bottom).
+        back.UpdateMeshes();
+        FXMesh* shown = static_cast<FXMesh*>(back.meshes.Get(0));
+        shown->material = wood->material;
+        back.ResizeTextCoords();
+        bool found = false;
+        for (int k = 0; k < shown->vertexCount; ++k) {
+            if (shown->vertices[k].pos[0] == 1 && shown->vertices[k].pos[1] == 1) {
+                found = true;
+                EXPECT_FLOAT_EQ(shown->vertices[k].tex[0], eu) << version;
+                EXPECT_FLOAT_EQ(shown->vertices[k].tex[1], 0) << version;
+            }
+            if (shown->vertices[k].pos[0] == 0 && shown->vertices[k].pos[1] == 1) {
+                EXPECT_FLOAT_EQ(shown->vertices[k].tex[0], 0.5f * eu) << version;
+                EXPECT_FLOAT_EQ(shown->vertices[k].tex[1], 0.75f * ev) << version;
+            }
+        }
+        EXPECT_TRUE(found);
+        shown->material = nullptr;
+    }
+    fxUnloadDevil();
+}
