@@ -169,6 +169,48 @@ LocalDecoded localDecodeJpeg(FXPackageData* d)
     return out;
 }
 
+// An "xa03" record up to its mesh headers.
+struct LocalAnimationHead {
+    size_t frames = 0;
+    int times = 0;
+    int meshes = 0;
+    std::string lib;
+    std::vector<LocalHeader> headers;
+};
+
+// False when the mesh count cannot be right (the headers are not read).
+bool localAnimationHead(LocalReader* r, LocalAnimationHead* h)
+{
+    r->Str("tag");
+    h->frames = r->StrArray("frame names").size();
+    h->times = r->Words("frame times");
+    localGraph(r);
+    r->Float("auxiliary value");
+    r->Bytes(4, "play flags");
+    h->meshes = r->Int("mesh count");
+    h->lib = r->Str("library reference");
+    if (h->meshes < 0 || (r->Ok() && h->meshes > r->Left() / 28))
+        return false;
+    for (int j = 0; j < h->meshes && r->Ok(); ++j)
+        h->headers.push_back(localMeshHeader(r));
+    return true;
+}
+
+// The headers counted as the engine's header reader sizes its meshes: at
+// most one vertex per index, nothing for counts no record of this size can
+// hold.
+long long localElements(const LocalAnimationHead& h, int entrySize)
+{
+    long long perFrame = 0;
+    for (const LocalHeader& m : h.headers) {
+        long long v = std::min(m.vertices, m.indices), i = m.indices;
+        if (v < 0 || i < 0 || i > entrySize)
+            v = i = 0;
+        perFrame += v + i + 1;
+    }
+    return perFrame * static_cast<long long>(h.frames);
+}
+
 // What is wrong with where a record ended; empty when it ended at the end
 // of its entry.
 std::string localEnd(const LocalReader& r, const char* what)
@@ -303,51 +345,61 @@ void FXPackageCheck::CheckAnimation(int id)
     ++animations;
     FXPackageData* d = pkg->GetDataPtr(id);
     LocalReader r(d->start, d->size);
-    r.Str("tag");
-    size_t frames = r.StrArray("frame names").size();
-    int times = r.Words("frame times");
-    localGraph(&r);
-    r.Float("auxiliary value");
-    r.Bytes(4, "play flags");
-    int meshes = r.Int("mesh count");
-    std::string lib = r.Str("library reference");
-    if (r.Ok() && static_cast<size_t>(times) != frames)
-        Problem(id, "%d frame names but %d frame times", static_cast<int>(frames), times);
-    if (meshes < 0 || (r.Ok() && meshes > r.Left() / 28)) {
-        Problem(id, "mesh count %d cannot be right", meshes);
+    LocalAnimationHead head;
+    bool counted = localAnimationHead(&r, &head);
+    if (r.Ok() && static_cast<size_t>(head.times) != head.frames)
+        Problem(id, "%d frame names but %d frame times", static_cast<int>(head.frames), head.times);
+    if (!counted) {
+        Problem(id, "mesh count %d cannot be right", head.meshes);
         return;
     }
-    std::vector<LocalHeader> headers;
-    for (int j = 0; j < meshes && r.Ok(); ++j)
-        headers.push_back(localMeshHeader(&r));
+    long long elements = localElements(head, d->size);
+    bool refused = elements > kAnimationLimit;
+    if (refused)
+        Problem(id, "%d frames of %d meshes make %lld vertices and indices (one more per mesh), over the %lld the "
+                    "show loads: it would stay empty",
+                static_cast<int>(head.frames), head.meshes, elements, kAnimationLimit);
     std::vector<std::unique_ptr<FXNumPool>> pools;
-    for (int j = 0; j < meshes && r.Ok(); ++j) {
+    for (int j = 0; j < head.meshes && r.Ok(); ++j) {
         const unsigned char* at = r.Pos();
         r.Bytes(r.Int("index stream"), "index stream");
         pools.push_back(std::make_unique<FXNumPool>());
         if (r.Ok())
             localLoadSlice(pools.back().get(), at, r);
     }
-    for (size_t f = 0; f < frames && r.Ok(); ++f) {
+    for (size_t f = 0; f < head.frames && r.Ok(); ++f) {
         const unsigned char* at = r.Pos();
         r.Words("frame table");
         r.Words("frame table");
         r.Words("frame table");
-        if (!r.Ok())
-            break;
+        // A refused record is walked, not rebuilt: the show never builds it.
+        if (!r.Ok() || refused)
+            continue;
         FXVectorMap map;
         localLoadSlice(&map, at, r);
-        for (int j = 0; j < meshes; ++j)
-            if (!localRebuild(headers[j], &map, pools[j].get())) {
-                Problem(id, "frame %d, mesh %d: the index stream does not match the frame's table", static_cast<int>(f), j);
+        for (int j = 0; j < head.meshes; ++j)
+            if (!localRebuild(head.headers[static_cast<size_t>(j)], &map, pools[static_cast<size_t>(j)].get())) {
+                Problem(id, "frame %d, mesh %d: the index stream does not match the frame's table",
+                        static_cast<int>(f), j);
                 break;
             }
     }
     std::string end = localEnd(r, "animation record");
     if (!end.empty())
         Problem(id, "%s", end.c_str());
-    if (!lib.empty())
-        CheckLibrary(id, lib.c_str());
+    if (!head.lib.empty())
+        CheckLibrary(id, head.lib.c_str());
+}
+
+long long FXPackageCheck::AnimationElements(const unsigned char* bytes, int size)
+{
+    if (!bytes || size < 0)
+        return -1;
+    LocalReader r(bytes, size);
+    LocalAnimationHead head;
+    if (!localAnimationHead(&r, &head) || !r.Ok())
+        return -1;
+    return localElements(head, size);
 }
 
 void FXPackageCheck::CheckMovie(int id)

@@ -27,6 +27,15 @@ public:
     // True when nothing was found wrong.
     bool Check(FXPackage* pkg);
 
+    // The engine's animation loader (geometry/FXAnim.cpp) refuses an "xa03"
+    // record whose frames would build more vertices and indices than this,
+    // a mesh counting one more: the figure AnimationElements gives.
+    static const long long kAnimationLimit = 1LL << 25;
+    // The frame count times the sum over the mesh headers of vertices,
+    // indices and 1, from an "xa03" record's bytes; -1 when it ends before
+    // its mesh headers or its counts cannot be right.
+    static long long AnimationElements(const unsigned char* bytes, int size);
+
 private:
     FXPackage* pkg = nullptr;
     std::set<int> librariesSeen, picturesSeen;

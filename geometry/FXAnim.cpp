@@ -1,5 +1,6 @@
 #include "geometry/FXAnim.h"
 
+#include "base/fxTrace.h"
 #include "curves/FXBezierPhaseH.h"
 #include "curves/FXBezierSpline.h"
 #include "geometry/FXMesh.h"
@@ -141,8 +142,12 @@ void FXAnim::LoadV3(FXPackage* pkg, FXPackageData* data)
         perFrame += m->vertexCount + static_cast<long long>(m->indexCount) + 1;
         first->loadedMeshes.Push(m);
     }
-    if (perFrame * n > kMaxElements)
+    if (perFrame * n > kMaxElements) {
+        err("FXAnim::LoadCN - %d frames of %d meshes make %lld vertices and indices (one more per mesh), over the "
+            "limit of %lld: the animation stays empty\n",
+            n, meshCount, perFrame * n, kMaxElements);
         return;
+    }
 
     std::vector<std::unique_ptr<FXNumPool>> pools;
     for (int j = 0; j < meshCount; ++j) {

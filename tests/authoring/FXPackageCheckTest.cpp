@@ -1,4 +1,5 @@
 #include "authoring/FXPackageCheck.h"
+#include "base/fxTrace.h"
 #include "geometry/FXAnim.h"
 #include "geometry/FXMesh.h"
 #include "package/FXPackage.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -115,4 +117,99 @@ TEST(FXPackageCheck, FollowsRecordsAndReferences)
     EXPECT_EQ(Count(check, "entry 11: frame 1: the mask is 5x4, the picture 6x4"), 1) << AllProblems(check);
     EXPECT_EQ(check.problems.count, 3) << AllProblems(check);
     fxUnloadDevil();
+}
+
+namespace {
+
+// An "xa03" record of `frames` empty frames over one mesh header that claims
+// `count` vertices and as many indices: a few bytes per frame that ask the
+// engine for 2 * count + 1 elements each.
+std::string RepeatedHeader(int frames, int count)
+{
+    Bytes r;
+    r.Str("xa03").Int(frames);
+    for (int f = 0; f < frames; ++f)
+        r.Str("");
+    r.Int(frames);
+    for (int f = 0; f < frames; ++f)
+        r.Int(500);
+    r.Int(0).Int(0).Int(0).Int(0).Raw(std::string(2, '\0')).Float(0).Int(0); // graph
+    r.Float(0).Raw(std::string(4, '\1'));                                      // aux value, play flags
+    r.Int(1).Str("");                                                         // meshes, library
+    r.Str("").Float(1).Float(1).Int(0).Int(0).Int(count).Int(count);          // mesh header
+    r.Int(0);                                                                 // its index stream
+    for (int f = 0; f < frames; ++f)
+        r.Int(0).Int(0).Int(0);
+    return r.s;
+}
+
+std::string LinesWith(const std::string& text, const std::string& what)
+{
+    std::string out;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (line.find(what) != std::string::npos)
+            out += line + "\n";
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(FXPackageCheck, AnimationsTooLargeForTheShowAreNamedByVerifyAndTheEngine)
+{
+    TempDir dir;
+    // Over the limit, and a small one beside it.
+    for (auto [frames, count] : {std::pair<int, int>{1000, 20000}, {2, 20}}) {
+        std::string record = RepeatedHeader(frames, count);
+        ASSERT_LE(count, static_cast<int>(record.size())) << "an index count the entry could hold";
+        const long long elements = (2LL * count + 1) * frames;
+        const bool over = elements > FXPackageCheck::kAnimationLimit;
+        EXPECT_EQ(over, frames == 1000);
+        EXPECT_EQ(FXPackageCheck::AnimationElements(reinterpret_cast<const unsigned char*>(record.data()),
+                                                    static_cast<int>(record.size())),
+                  elements);
+        std::string file = PackageFile("pck01", PackagePayload({{8, record, -1}}));
+        FXPackage pkg;
+        ASSERT_TRUE(pkg.LoadFromMemory(file.data(), static_cast<long>(file.size())));
+
+        FXPackageCheck check;
+        EXPECT_FALSE(check.Check(&pkg)) << "its index stream cannot make the header's mesh either";
+        std::string verdict = std::to_string(frames) + " frames of 1 meshes make " + std::to_string(elements) +
+                              " vertices and indices (one more per mesh), over the " +
+                              std::to_string(FXPackageCheck::kAnimationLimit) + " the show loads";
+        EXPECT_EQ(Count(check, ("entry 8: " + verdict).c_str()), over ? 1 : 0) << AllProblems(check);
+        if (over) {
+            EXPECT_EQ(check.problems.count, 1) << "a refused record is not rebuilt: " << AllProblems(check);
+        }
+
+        std::string log = dir.File("trace.log");
+        ASSERT_TRUE(fxOpenTraces(log.c_str()));
+        FXAnim anim;
+        EXPECT_TRUE(anim.LoadCN(&pkg, 8));
+        fxCloseTraces();
+        std::string refusals = LinesWith(ReadFileBytes(log), "over the limit");
+        if (over) {
+            EXPECT_EQ(anim.frames.count, 0);
+            EXPECT_EQ(std::count(refusals.begin(), refusals.end(), '\n'), 1) << refusals;
+            EXPECT_NE(refusals.find("#ERROR: "), std::string::npos) << refusals;
+            EXPECT_NE(refusals.find(std::to_string(frames) + " frames of 1 meshes make " + std::to_string(elements) +
+                                    " vertices and indices (one more per mesh), over the limit of " +
+                                    std::to_string(FXPackageCheck::kAnimationLimit)),
+                      std::string::npos)
+                << refusals;
+        } else {
+            EXPECT_EQ(anim.frames.count, frames);
+            EXPECT_EQ(refusals, "");
+        }
+    }
+    // Cut inside its mesh header, a record has no figure.
+    std::string cut = RepeatedHeader(3, 10);
+    cut.resize(cut.size() - 3 * 12 - 4 - 20);
+    EXPECT_EQ(FXPackageCheck::AnimationElements(reinterpret_cast<const unsigned char*>(cut.data()),
+                                                static_cast<int>(cut.size())),
+              -1);
 }
