@@ -1,5 +1,6 @@
 #include "authoring/FXPackageBuilder.h"
 
+#include "authoring/fxImport.h"
 #include "base/FXMatrix.h"
 #include "base/fxStream.h"
 #include "base/fxTrace.h"
@@ -185,6 +186,7 @@ private:
     bool Library(const Entry& e);
     bool LibraryOf(const Entry& e, FXModel* m, const fs::path& obj);
     bool Import(const Entry& e, const fs::path& obj, FXModel* m);
+    bool Warnings(const Entry& e, const FXStrArray& found);
     bool Model(const Entry& e);
     bool Animation(const Entry& e);
     bool Movie(const Entry& e);
@@ -381,18 +383,33 @@ bool Builder::LibraryOf(const Entry& e, FXModel* m, const fs::path& obj)
     return true;
 }
 
+bool Builder::Warnings(const Entry& e, const FXStrArray& found)
+{
+    for (int i = 0; i < found.count; ++i) {
+        if (owner->strict)
+            return Fail(e.line, "%s (--strict makes warnings errors)", found.Get(i));
+        owner->warnings.Push(found.Get(i));
+    }
+    return true;
+}
+
 bool Builder::Import(const Entry& e, const fs::path& obj, FXModel* m)
 {
     FXStr why;
-    if (!m->ImportObj(obj.string().c_str(), &why))
+    FXStrArray found;
+    if (!fxImportObj(m, obj.string().c_str(), &why, &found))
         return Fail(e.line, "%s", why.Get());
+    if (!Warnings(e, found))
+        return false;
     if (m->meshes.count == 0)
         return Fail(e.line, "%s has no faces", obj.string().c_str());
     m->name.Set(obj.filename().string().c_str());
-    // The record stores material names; meshes find their materials again
-    // when the show loads them.
-    for (int i = 0; i < m->meshes.count; ++i)
-        static_cast<FXMesh*>(m->meshes.Get(i))->material = nullptr;
+    // The record stores material names and texture coordinates in picture
+    // units (loaded extents 1): the show finds the materials again and
+    // scales to their textures when it loads them.
+    for (int i = 0; i < m->loadedMeshes.count; ++i)
+        static_cast<FXMesh*>(m->loadedMeshes.Get(i))->material = nullptr;
+    m->UpdateMeshes();
     return true;
 }
 
@@ -400,8 +417,9 @@ bool Builder::Library(const Entry& e)
 {
     fs::path src = fs::absolute(Source(e.source)).lexically_normal();
     FXMatlib lib;
-    if (!lib.LoadFromMtl(src.string().c_str()))
-        return Fail(e.line, "cannot read the material file %s", src.string().c_str());
+    FXStr why;
+    if (!fxImportMtl(&lib, src.string().c_str(), &why))
+        return Fail(e.line, "%s", why.Get());
     lib.name.Set(src.filename().string().c_str());
     pkg.baseDir.Set(src.parent_path().string().c_str());
     if (!lib.Compile(&pkg))
@@ -484,6 +502,17 @@ bool Builder::Animation(const Entry& e)
     std::string part = Part(files[0].stem().string() + ".xa");
     if (!anim.Save(part.c_str()))
         return Fail(e.line, "cannot write %s", part.c_str());
+    // Counted from the record as written: the show counts its headers.
+    std::string record;
+    if (!fxReadFile(part.c_str(), &record))
+        return Fail(e.line, "cannot read back %s", part.c_str());
+    long long elements = FXPackageCheck::AnimationElements(reinterpret_cast<const unsigned char*>(record.data()),
+                                                          static_cast<int>(record.size()));
+    if (elements > owner->animationLimit)
+        return Fail(e.line,
+                    "%d key frames of %d meshes make %lld vertices and indices (one more per mesh), over the %lld "
+                    "the show loads",
+                    static_cast<int>(files.size()), anim.GetFrame(0)->meshes.count, elements, owner->animationLimit);
     pkg.AddDataFile(IdFor(e), part.c_str());
     return true;
 }
@@ -618,6 +647,7 @@ bool Builder::Run()
     if (!fs::create_directories(work, ec))
         return Fail(0, "cannot make the work folder %s", work.string().c_str());
     bool progress = !owner->quiet && fxSysStderrIsTerminal();
+    std::vector<int> lineOfFile; // the manifest line that queued each file
     for (size_t i = 0; i < list.size(); ++i) {
         if (progress)
             std::fprintf(stderr, "\rlwpack: %s: %d of %d entries", out.c_str(), static_cast<int>(i), static_cast<int>(list.size()));
@@ -626,12 +656,24 @@ bool Builder::Run()
                 std::fprintf(stderr, "\n");
             return false;
         }
+        lineOfFile.resize(static_cast<size_t>(pkg.pendingFiles.count), list[i].line);
         ++owner->entries;
     }
     if (progress)
         std::fprintf(stderr, "\rlwpack: %s: %d of %d entries\n", out.c_str(), static_cast<int>(list.size()),
                      static_cast<int>(list.size()));
     owner->totalEntries = pkg.pendingIds.count;
+    // Saving reads every queued file: one that cannot be read is a source's
+    // fault, not the output's.
+    for (int i = 0; i < pkg.pendingFiles.count; ++i) {
+        const char* file = pkg.pendingFiles.Get(i);
+        errno = 0;
+        FILE* f = file ? std::fopen(file, "rb") : nullptr;
+        if (!f)
+            return Fail(lineOfFile[static_cast<size_t>(i)], "cannot read %s: %s", file ? file : "(no name)",
+                        errno ? std::strerror(errno) : "no file named");
+        std::fclose(f);
+    }
     // Ids must be unique in the package: a handed-out id never meets a given
     // one (they start above), but two references to one file share an id.
     if (!pkg.Save(out.c_str(), owner->transpose ? 1 : 0))

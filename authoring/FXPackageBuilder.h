@@ -13,19 +13,33 @@
 //
 // Every error names the manifest and line. The output is written to a
 // temporary name and renamed, so a failed build leaves no output behind.
+// What a build goes on without (a material file an OBJ names but that is
+// missing) is a warning, "FILE:LINE: warning: what"; strict builds make the
+// first one their error.
 #pragma once
 
+#include "authoring/FXPackageCheck.h"
 #include "base/FXStr.h"
+#include "base/FXStrArray.h"
 
 class FXPackageBuilder {
 public:
     bool quiet;      // no progress and no summary
     bool transpose;  // store the payload transposed ("pck01s")
+    bool strict;     // warnings are errors
+    // Animations whose frames would build more vertices and indices than
+    // this (a mesh counting one more) are refused, as the show refuses them.
+    long long animationLimit;
     FXStr error;     // the first error of the last Build, "FILE:LINE: what"
+    FXStrArray warnings; // of the last Build, in the order they arose
     int entries;     // entries of the manifest built by the last Build
     int totalEntries; // package rows written, references included
 
-    FXPackageBuilder() : quiet(false), transpose(false), entries(0), totalEntries(0) {}
+    FXPackageBuilder()
+        : quiet(false), transpose(false), strict(false), animationLimit(FXPackageCheck::kAnimationLimit), entries(0),
+          totalEntries(0)
+    {
+    }
 
     bool Build(const char* manifest, const char* out);
 };

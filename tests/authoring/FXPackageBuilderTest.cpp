@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -176,4 +178,111 @@ TEST_F(PackageBuilderTest, ErrorsNameTheLineAndLeaveNoOutput)
     EXPECT_FALSE(Build("animation 8 key-*.obj\n", &b));
     EXPECT_NE(std::string(b.error.Get()).find("does not share the topology"), std::string::npos) << b.error.Get();
     EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat")));
+}
+
+TEST_F(PackageBuilderTest, WindowsPathsMissingFilesAndStrictBuilds)
+{
+    // A 10 x 6 texture in a folder of its own, named the Windows way.
+    std::filesystem::create_directories(dir.File("art"));
+    ASSERT_TRUE(WritePng(dir.File("art/wood.png"), 10, 6, std::vector<uint32_t>(60, 0xff2080c0u)));
+    Write(dir.File("win.mtl"), "newmtl skin\nKd 1 1 1\nmap_Kd .\\art\\wood.png\n");
+    std::string quad = Quad(0);
+    Write(dir.File("win.obj"), quad.replace(0, std::strlen("mtllib lib.mtl"), "mtllib .\\win.mtl"));
+    FXPackageBuilder b;
+    ASSERT_TRUE(Build("model 2 win.obj\nlibrary 3 win.mtl\n", &b)) << b.error.Get();
+    EXPECT_EQ(b.warnings.count, 0);
+    FXPackage pkg;
+    ASSERT_TRUE(pkg.Load(dir.File("show.dat").c_str()));
+    GLDevice dev(32, 32);
+    ASSERT_TRUE(dev.created);
+    FXModel model;
+    ASSERT_TRUE(model.LoadCN(&pkg, 2));
+    ASSERT_NE(model.matlib, nullptr);
+    FXMaterial* skin = model.matlib->FindMaterial("skin");
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(skin->GetWidth(), 10) << "the texture is an entry of the package";
+    // Shown as the show shows it, the picture's top right corner lands on
+    // the quad's: OBJ v counts from the bottom, the texture's rows from the top.
+    model.UpdateMeshes();
+    model.ResizeTextCoords();
+    const FXMesh* m = static_cast<const FXMesh*>(model.meshes.Get(0));
+    ASSERT_EQ(m->material, skin);
+    int corners = 0;
+    for (int i = 0; i < m->vertexCount; ++i)
+        if (m->vertices[i].pos[0] == 1 && m->vertices[i].pos[1] == 1) {
+            ++corners;
+            EXPECT_FLOAT_EQ(m->vertices[i].tex[0], skin->texExtentU);
+            EXPECT_FLOAT_EQ(m->vertices[i].tex[1], 0);
+        }
+    EXPECT_EQ(corners, 1);
+    FXMatlib lib;
+    ASSERT_TRUE(lib.LoadC(&pkg, "3"));
+    ASSERT_EQ(lib.materials.count, 2);
+    EXPECT_EQ(static_cast<FXMaterial*>(lib.materials.Get(1))->GetHeight(), 6);
+    std::filesystem::remove(dir.File("show.dat"));
+
+    // A missing texture is named as such, with the MTL's line; reading a
+    // source is never reported as writing the package.
+    Write(dir.File("bad.mtl"), "newmtl skin\n\nmap_Kd art\\none.jpg\n");
+    Write(dir.File("bad.obj"), Quad(0).replace(0, std::strlen("mtllib lib.mtl"), "mtllib bad.mtl"));
+    for (const char* manifest : {"model 2 bad.obj\n", "picture 1 pic.png\nlibrary 3 bad.mtl\n"}) {
+        FXPackageBuilder bad;
+        EXPECT_FALSE(Build(manifest, &bad));
+        std::string line = std::string(manifest).find("library") != std::string::npos ? ":2: " : ":1: ";
+        std::string path = std::string(manifest).find("library") != std::string::npos
+                               ? std::filesystem::absolute(dir.File("bad.mtl")).lexically_normal().string()
+                               : dir.File("bad.mtl");
+        EXPECT_EQ(std::string(bad.error.Get()), dir.File("show.manifest") + line + path + ":3: texture art/none.jpg: " +
+                                                    std::strerror(ENOENT));
+        EXPECT_EQ(std::string(bad.error.Get()).find("cannot write"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat"))) << manifest;
+    }
+
+    // A material library that is missing: a warning, and the package is made;
+    // with strict set, an error and no package.
+    Write(dir.File("lost.obj"), Quad(0).replace(0, std::strlen("mtllib lib.mtl"), "mtllib gone\\lib.mtl"));
+    const std::string warning = dir.File("lost.obj") + ":1: warning: material library gone/lib.mtl: " +
+                                std::strerror(ENOENT) + "; its materials get the default";
+    FXPackageBuilder loose;
+    ASSERT_TRUE(Build("model 2 lost.obj\nmodel 4 quad.obj\n", &loose)) << loose.error.Get();
+    ASSERT_EQ(loose.warnings.count, 1);
+    EXPECT_EQ(std::string(loose.warnings.Get(0)), warning);
+    FXPackage made;
+    ASSERT_TRUE(made.Load(dir.File("show.dat").c_str()));
+    FXModel lost;
+    ASSERT_TRUE(lost.LoadCN(&made, 2));
+    lost.UpdateMeshes();
+    EXPECT_TRUE(lost.matlibName.IsEmpty()) << "no library entry: " << lost.matlibName.Get();
+    ASSERT_EQ(lost.meshes.count, 1);
+    EXPECT_STREQ(static_cast<const FXMesh*>(lost.meshes.Get(0))->matName.Get(), "skin");
+    std::filesystem::remove(dir.File("show.dat"));
+
+    FXPackageBuilder strict;
+    strict.strict = true;
+    EXPECT_FALSE(Build("model 2 lost.obj\nmodel 4 quad.obj\n", &strict));
+    EXPECT_EQ(std::string(strict.error.Get()).find(dir.File("show.manifest") + ":1: " + warning), 0u)
+        << strict.error.Get();
+    EXPECT_EQ(strict.warnings.count, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat")));
+}
+
+TEST_F(PackageBuilderTest, AnimationsTheShowWouldRefuseAreErrors)
+{
+    // Each key frame is a quad of 4 vertices and 6 indices in one mesh,
+    // which counts one more: the show builds 11 elements per frame.
+    const long long elements = (4 + 6 + 1) * 2;
+    FXPackageBuilder fits;
+    fits.animationLimit = elements;
+    EXPECT_TRUE(Build("picture 1 pic.png\nanimation 8 key-*.obj\n", &fits)) << fits.error.Get();
+    std::filesystem::remove(dir.File("show.dat"));
+
+    FXPackageBuilder over;
+    over.animationLimit = elements - 1;
+    EXPECT_FALSE(Build("picture 1 pic.png\nanimation 8 key-*.obj\n", &over));
+    EXPECT_EQ(std::string(over.error.Get()),
+              dir.File("show.manifest") + ":2: 2 key frames of 1 meshes make " + std::to_string(elements) +
+                  " vertices and indices (one more per mesh), over the " + std::to_string(elements - 1) +
+                  " the show loads");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat")));
+    EXPECT_EQ(FXPackageBuilder().animationLimit, FXPackageCheck::kAnimationLimit);
 }

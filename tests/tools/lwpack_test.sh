@@ -46,5 +46,55 @@ printf '\xff\xff\xff\x7f' | dd of=plain.dat bs=1 seek=9 conv=notrunc 2> /dev/nul
 "$lwpack" pack bad.dat 1=absent 2> /dev/null; [ $? -ne 0 ] && [ ! -e bad.dat ] || fail "pack of a missing file"
 "$lwpack" pack bad.dat x=lib.mtl 2> /dev/null; [ $? -eq 2 ] || fail "pack with a bad id"
 for c in pack list verify extract; do "$lwpack" $c --help | grep -q "usage: lwpack $c" || fail "$c --help"; done
+"$lwpack" build --help | grep -q -- "--strict makes every warning an error" || fail "build --help names --strict"
+
+# build, with sources as Windows tools save them: "\" in the files they
+# name, UTF-16 and UTF-8 with a byte-order mark. Each encoding gives the
+# package of the plain files.
+last_line_ends() { [ ! -s "$1" ] || [ "$(tail -c 1 "$1" | od -An -c | tr -d ' ')" = '\n' ]; }
+dot='iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNkYPhfDwAChwGA60e6kgAAAABJRU5ErkJggg=='
+for form in plain utf16le utf16be utf8bom; do
+    mkdir -p "$form/textures"
+    echo "$dot" | base64 -d > "$form/textures/wood.png"
+    printf 'model 2 model.obj\n' > "$form/m.manifest"
+    printf '# Holz\nnewmtl Holz_\xc3\xa4\r\nKd 1 1 1\r\nmap_Kd .\\textures\\wood.png\r\n' > mtl.txt
+    printf 'mtllib .\\materials.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\n' > obj.txt
+    printf 'usemtl Holz_\xc3\xa4\nf 1/1 2/2 3/3\n' >> obj.txt
+    for f in mtl:materials.mtl obj:model.obj; do
+        case $form in
+        plain) cp "${f%%:*}.txt" "$form/${f#*:}" ;;
+        utf16le) { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "${f%%:*}.txt"; } > "$form/${f#*:}" ;;
+        utf16be) { printf '\xfe\xff'; iconv -f UTF-8 -t UTF-16BE "${f%%:*}.txt"; } > "$form/${f#*:}" ;;
+        utf8bom) { printf '\xef\xbb\xbf'; cat "${f%%:*}.txt"; } > "$form/${f#*:}" ;;
+        esac
+    done
+    (cd "$form" && "$lwpack" build m.manifest -o out.dat --quiet 2> err.txt) || { cat "$form/err.txt"; fail "build of $form sources"; }
+    [ ! -s "$form/err.txt" ] || fail "build of $form sources says: $(cat "$form/err.txt")"
+    cmp -s plain/out.dat "$form/out.dat" || fail "$form sources give another package than the plain ones"
+done
+"$lwpack" verify plain/out.dat | grep -q "well formed, 3 entries (1 models, 0 animations, 0 movies, 1 libraries, 1 pictures)" \
+    || fail "verify of the built package"
+
+# A missing texture is named with the MTL's line, on a line of its own; the
+# build fails and leaves no package.
+cd plain || exit 1
+printf 'newmtl Holz\n\nmap_Kd textures\\gone.jpg\n' > materials.mtl
+"$lwpack" build m.manifest -o bad.dat 2> err.txt; rc=$?
+[ $rc -eq 1 ] && [ ! -e bad.dat ] || fail "build with a missing texture exited $rc"
+[ "$(cat err.txt)" = "lwpack: m.manifest:1: ./materials.mtl:3: texture textures/gone.jpg: No such file or directory" ] \
+    && last_line_ends err.txt || fail "missing texture message: $(od -c err.txt | head -5)"
+
+# A missing material library is a warning: status 0 and a package;
+# --strict makes it an error and leaves no package.
+printf 'mtllib lost\\materials.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\n' > model.obj
+"$lwpack" build m.manifest -o warned.dat > out.txt 2> err.txt; rc=$?
+[ $rc -eq 0 ] && [ -s warned.dat ] || fail "build with a missing library exited $rc"
+[ "$(cat err.txt)" = "lwpack: model.obj:1: warning: material library lost/materials.mtl: No such file or directory; its materials get the default" ] \
+    && last_line_ends err.txt || fail "missing library warning: $(cat err.txt)"
+grep -q "warned.dat: 1 manifest entries" out.txt || fail "summary of a build with warnings"
+"$lwpack" build m.manifest -o strict.dat --strict 2> err.txt; rc=$?
+[ $rc -eq 1 ] && [ ! -e strict.dat ] && grep -q "^lwpack: m.manifest:1: model.obj:1: warning: material library" err.txt \
+    && last_line_ends err.txt || fail "--strict build exited $rc: $(cat err.txt)"
+cd ..
 
 if [ $fails -eq 0 ]; then echo "lwpack: all checks passed"; else exit 1; fi

@@ -22,7 +22,7 @@ const char* const kUsage =
     "usage: lwpack COMMAND ...\n"
     "\n"
     "commands:\n"
-    "  build MANIFEST -o OUT [--transpose] [--quiet]\n"
+    "  build MANIFEST -o OUT [--transpose] [--quiet] [--strict]\n"
     "                                       make a package from a manifest\n"
     "  pack OUT [--transpose] ID=FILE ...   make a package from files\n"
     "  list FILE                            one line per entry: id, type, size\n"
@@ -41,7 +41,7 @@ const char* const kPackHelp =
     "the whole package was written.\n";
 
 const char* const kBuildHelp =
-    "usage: lwpack build MANIFEST -o OUT [--transpose] [--quiet]\n"
+    "usage: lwpack build MANIFEST -o OUT [--transpose] [--quiet] [--strict]\n"
     "Builds the package OUT from the entries MANIFEST names, one per line:\n"
     "\n"
     "  KIND ID [SOURCE] [key=value ...]      ('#' starts a comment)\n"
@@ -63,8 +63,15 @@ const char* const kBuildHelp =
     "frames/sheet-*.obj, or files separated by commas. Flags take yes or no.\n"
     "Sources are relative to the manifest's folder. The ids handed out are\n"
     "listed in OUT.names ('lwpack names OUT'). On a terminal the build shows\n"
-    "its progress; --quiet prints nothing but errors. A failed build leaves no\n"
-    "OUT behind.\n";
+    "its progress; --quiet prints nothing but warnings and errors. A failed\n"
+    "build leaves no OUT behind.\n"
+    "\n"
+    "OBJ and MTL files may be UTF-8 (with or without a byte-order mark) or\n"
+    "UTF-16 with one; the files they name (mtllib, map_Kd) may use \\ or / and\n"
+    "are relative to the file that names them. An OBJ whose mtllib file is\n"
+    "missing is a warning (on standard error, naming the file and line): its\n"
+    "meshes get the default material and the build goes on, exiting 0.\n"
+    "--strict makes every warning an error.\n";
 
 const char* const kNamesHelp =
     "usage: lwpack names FILE\n"
@@ -82,10 +89,11 @@ const char* const kVerifyHelp =
     "\"xm03\"), animations (\"xa03\") and movies (\"xs01\" to \"xs03\") are read\n"
     "exactly, index streams checked against their tables, and the entries\n"
     "they refer to followed: material libraries and their textures, movie\n"
-    "frames (JPEG pictures with masks of the same size). Every picture entry\n"
-    "must decode with the image library (DevIL); without it pictures are\n"
-    "counted, not decoded. Exit status 0 when nothing is wrong; otherwise one\n"
-    "line per problem and exit status 1.\n";
+    "frames (JPEG pictures with masks of the same size). An animation the\n"
+    "show would refuse for its size is named. Every picture entry must\n"
+    "decode with the image library (DevIL); without it pictures are counted,\n"
+    "not decoded. Exit status 0 when nothing is wrong; otherwise one line per\n"
+    "problem and exit status 1.\n";
 
 const char* const kExtractHelp =
     "usage: lwpack extract FILE ID OUT\n"
@@ -227,6 +235,8 @@ int localBuild(int argc, char** argv)
             b.transpose = true;
         else if (std::strcmp(argv[i], "--quiet") == 0)
             b.quiet = true;
+        else if (std::strcmp(argv[i], "--strict") == 0)
+            b.strict = true;
         else if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc)
             out = argv[++i];
         else if (!manifest && argv[i][0] != '-')
@@ -236,7 +246,10 @@ int localBuild(int argc, char** argv)
     }
     if (!manifest || !out)
         return localUsage(kBuildHelp);
-    if (!b.Build(manifest, out)) {
+    bool ok = b.Build(manifest, out);
+    for (int i = 0; i < b.warnings.count; ++i)
+        std::fprintf(stderr, "lwpack: %s\n", b.warnings.Get(i));
+    if (!ok) {
         std::fprintf(stderr, "lwpack: %s\n", b.error.Get());
         return 1;
     }
@@ -314,7 +327,7 @@ int main(int argc, char** argv)
         int minArgs, maxArgs;
         int (*run)(int, char**);
     } commands[] = {
-        {"build", kBuildHelp, 3, 5, localBuild},
+        {"build", kBuildHelp, 3, 6, localBuild},
         {"names", kNamesHelp, 1, 1, localNames},
         {"pack", kPackHelp, 1, 1 << 30, localPack},
         {"list", kListHelp, 1, 1, localList},
