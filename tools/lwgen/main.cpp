@@ -182,7 +182,18 @@ bool localMedallion(const fs::path& dir)
 }
 
 // The sheet: a 65 x 49 grid over 14 key frames. Frame 0 is flat; the later
-// ones bend it, roll its edge and whirl it about its centre in depth.
+// ones bend it, roll its right edge away from the viewer and whirl it about
+// its centre in depth.
+//
+// The show draws the sheet with the depth test off, so the order of the
+// triangles alone decides what covers what. The faces therefore run column
+// by column from the rolled edge inwards: a part of the roll lies behind
+// the columns left of it, and the flat sheet comes last, in front. On a
+// cylinder that holds while the roll stays under 270 degrees less the angle
+// it is seen from; the show sways the sheet by up to 45 degrees and
+// stretches its depth 2.6 / 1.4 times, which makes 62, hence a radius that
+// gives about 196 degrees over the rolled length. The sheet stays within
+// the depth range -2..2 that the device clips to.
 bool localSheet(const fs::path& dir, int* frames)
 {
     FILE* f = std::fopen((dir / "sheet.mtl").string().c_str(), "w");
@@ -191,6 +202,7 @@ bool localSheet(const fs::path& dir, int* frames)
     std::fputs("newmtl Material.001\nKd 1 1 1\nKs 0.6 0.6 0.6\nNs 30\n", f);
     std::fclose(f);
     const int cols = 65, rows = 49, count = 14;
+    const double radius = 0.35, rolled = 1.2;
     for (int k = 0; k < count; ++k) {
         char name[32];
         std::snprintf(name, sizeof name, "sheet-%02d.obj", k);
@@ -204,16 +216,20 @@ bool localSheet(const fs::path& dir, int* frames)
                 double x = 2.0 * c / (cols - 1) - 1, y = 1.0 - 2.0 * r / (rows - 1);
                 double px = x, py = 0.75 * y, pz = 0;
                 if (k > 0) {
-                    // Bend: a travelling wave that grows over the frames.
-                    pz = 0.35 * t * std::sin(kPi * (x + 0.6 * t)) * std::cos(0.5 * kPi * y);
-                    // Roll: the right edge curls back around a cylinder.
-                    double start = 1.0 - 1.2 * t;
+                    // Roll: the right edge curls back (+z, away from the
+                    // viewer) around a cylinder.
+                    double start = 1.0 - rolled * t;
                     if (px > start) {
-                        double radius = 0.25, a = (px - start) / radius;
+                        double a = (px - start) / radius;
                         px = start + radius * std::sin(a);
-                        pz -= radius * (1 - std::cos(a));
+                        pz = radius * (1 - std::cos(a));
                     }
-                    // Whirl: the sheet twists about its centre, more near the middle.
+                    // Bend: a travelling wave that grows over the frames. It
+                    // follows where the sheet now lies, so that the layers of
+                    // the roll keep their distance in depth.
+                    pz += 0.35 * t * std::sin(kPi * (px + 0.6 * t)) * std::cos(0.5 * kPi * y);
+                    // Whirl: the sheet twists about its centre, more near the
+                    // middle; layers over each other turn alike.
                     double d = std::sqrt(px * px + py * py), w = 1.6 * t * t * std::exp(-1.2 * d);
                     double qx = px * std::cos(w) - py * std::sin(w), qy = px * std::sin(w) + py * std::cos(w);
                     px = qx * (1 - 0.25 * t * t);
@@ -226,8 +242,8 @@ bool localSheet(const fs::path& dir, int* frames)
             for (int c = 0; c < cols; ++c)
                 std::fprintf(f, "vt %.5f %.5f\n", c / double(cols - 1), 1.0 - r / double(rows - 1));
         std::fputs("usemtl Material.001\n", f);
-        for (int r = 0; r + 1 < rows; ++r)
-            for (int c = 0; c + 1 < cols; ++c) {
+        for (int c = cols - 2; c >= 0; --c)
+            for (int r = 0; r + 1 < rows; ++r) {
                 int a = r * cols + c + 1, b = a + 1, d = a + cols, e = d + 1;
                 // Wound so that the normals face the viewer, who looks along +z.
                 std::fprintf(f, "f %d/%d %d/%d %d/%d\nf %d/%d %d/%d %d/%d\n", a, a, b, b, d, d, b, b, e, e, d, d);
