@@ -11,6 +11,7 @@
 
 #include "base/FXStrArray.h"
 #include "base/fxTrace.h"
+#include "geometry/FXAnim.h"
 
 #include <set>
 
@@ -27,10 +28,10 @@ public:
     // True when nothing was found wrong.
     bool Check(FXPackage* pkg);
 
-    // The engine's animation loader (geometry/FXAnim.cpp) refuses an "xa03"
-    // record whose frames would build more vertices and indices than this,
-    // a mesh counting one more: the figure AnimationElements gives.
-    static const long long kAnimationLimit = 1LL << 25;
+    // The engine's animation loader refuses an "xa03" record whose frames
+    // would build more vertices and indices than this, a mesh counting one
+    // more: the figure AnimationElements gives.
+    static const long long kAnimationLimit = FXAnim::kMaxElements;
     // The frame count times the sum over the mesh headers of vertices,
     // indices and 1, from an "xa03" record's bytes; -1 when it ends before
     // its mesh headers or its counts cannot be right.

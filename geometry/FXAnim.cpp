@@ -17,12 +17,6 @@
 
 namespace {
 
-// Vertices and indices over all frames that one record may build. A sheet of
-// a few thousand vertices over tens of frames needs well under a million; a
-// record asking for more than this is corrupt, and must not exhaust memory
-// by repeating a large mesh over many frames.
-const long long kMaxElements = 1LL << 25;
-
 // Bytes a mesh header record occupies at least: name length, two extents,
 // two modes, two counts.
 const int kMeshHeaderBytes = 28;
@@ -106,6 +100,9 @@ void FXAnim::LoadV2(FXPackage* pkg)
             m->LoadCN(pkg, id);
             built += localElements(m);
             if (built > kMaxElements) {
+                err("FXAnim::LoadCN - frame %d (model %d) takes the animation to %lld vertices and indices, over "
+                    "the limit of %lld: it stays empty\n",
+                    i, id, built, kMaxElements);
                 delete m;
                 m = nullptr;
             } else {

@@ -22,6 +22,13 @@ class FXPackage;
 
 class FXAnim : public PRender, public PMeshSaveClb {
 public:
+    // Vertices and indices over all frames (a mesh counting one more) that
+    // one record may build. A sheet of a few thousand vertices over tens of
+    // frames needs well under a million; a record asking for more is
+    // corrupt, and must not exhaust memory by repeating a large mesh over
+    // many frames.
+    static const long long kMaxElements = 1LL << 25;
+
     FXBezierGraph graph; // kept with the record; playback does not use it
     float auxValue;      // likewise
     bool playing;
