@@ -56,18 +56,24 @@ lose_display() {
 }
 
 root_id() { xwininfo -root | awk '/Window id:/ {print $4}'; }
+# Waits until the saver's trace log says its package is loaded.
+loaded() {
+    local i
+    for i in $(seq 200); do grep -q "FXPackage::Load" "$work/data/lwhirl.log" 2> /dev/null && return 0; sleep 0.05; done
+    return 1
+}
 
 start_xvfb
 rm -f "$work/data/lwhirl.log"
 "$lumenwhirl" -root 2> "$work/stderr" & saver=$!
-drawing "$(root_id)" || fail "the hack did not draw"
+loaded && drawing "$(root_id)" || fail "the hack did not draw"
 lose_display "the hack"
 grep -q "#ERROR.*connection to the X display is lost" "$work/data/lwhirl.log" || fail "the hack's trace log has no line"
 
 start_xvfb
 rm -f "$work/data/lwhirl.log"
 "$lumenwhirl" -s 2> "$work/stderr" & saver=$!
-drawing "$(root_id)" || fail "the full-screen saver did not draw"
+loaded && drawing "$(root_id)" || fail "the full-screen saver did not draw"
 lose_display "the full-screen saver"
 grep -q "#ERROR.*connection to the X display is lost" "$work/data/lwhirl.log" || fail "the saver's trace log has no line"
 
