@@ -1,7 +1,6 @@
 #include "base/FXMatrix.h"
 
 #include "base/fxStream.h"
-#include "package/FXPackageData.h"
 
 #include <cmath>
 #include <cstdint>
@@ -147,19 +146,4 @@ bool FXMatrix::Load(FILE* f)
     for (int i = 0; i < 16; ++i)
         m[i] = r[i];
     return true;
-}
-
-void FXMatrix::LoadC(FXPackage* pkg, FXPackageData* data)
-{
-    (void)pkg;
-    const unsigned char* p = data ? static_cast<const unsigned char*>(data->ReadBlc(64)) : nullptr;
-    if (!p) {
-        SetIdentity();
-        return;
-    }
-    for (int i = 0; i < 16; ++i) {
-        uint32_t bits = static_cast<uint32_t>(p[i * 4]) | static_cast<uint32_t>(p[i * 4 + 1]) << 8 |
-                        static_cast<uint32_t>(p[i * 4 + 2]) << 16 | static_cast<uint32_t>(p[i * 4 + 3]) << 24;
-        std::memcpy(&m[i], &bits, 4);
-    }
 }

@@ -4,12 +4,12 @@
 // a no-op layer over the per-vertex entry points, leaving the CPU time the
 // engine itself spends per frame outside GL.
 #include "platform/egl/FXEglWindow.h"
-#include "render/FXDesk.h"
-#include "render/FXGL.h"
+#include "geometry/FXDesk.h"
+#include "device/FXGL.h"
 #include "render/FXMaterial.h"
 #include "render/FXPixmap.h"
-#include "render/fxGLCalls.h"
-#include "render/fxGLHeaders.h"
+#include "device/fxGLCalls.h"
+#include "device/fxGLHeaders.h"
 
 #include <benchmark/benchmark.h>
 

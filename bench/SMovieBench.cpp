@@ -3,10 +3,10 @@
 // retired frame costs the render thread.
 #include "geometry/SMovie.h"
 #include "platform/egl/FXEglWindow.h"
-#include "render/FXGL.h"
+#include "device/FXGL.h"
 #include "render/FXMaterial.h"
 #include "render/fxDevil.h"
-#include "render/fxGLHeaders.h"
+#include "device/fxGLHeaders.h"
 
 #include <benchmark/benchmark.h>
 

@@ -17,7 +17,7 @@
 #include "base/FXArray.h"
 #include "base/FXFloatArray.h"
 #include "base/FXStrArray.h"
-#include "render/FXDesk.h"
+#include "geometry/FXDesk.h"
 #include "render/FXPixmap.h"
 #include "render/PRender.h"
 

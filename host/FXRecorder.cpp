@@ -1,12 +1,11 @@
 #include "host/FXRecorder.h"
 
 #include "base/fxTime.h"
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 #include "host/fxProbePackage.h"
 #include "platform/fxSystem.h"
 #include "render/FXPictureCapture.h"
 #include "render/fxDevil.h"
-#include "render/fxGLHeaders.h"
 #include "show/Scene.h"
 
 #include <algorithm>
@@ -88,8 +87,7 @@ void FXRecorder::OnPresent(int w, int h)
     // The screen has no alpha: the frames are opaque, whatever the cleared
     // buffer's alpha was.
     frame.resize(static_cast<size_t>(w) * h * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, frame.data());
+    gr.ReadPixels(w, h, frame.data());
     if (opt.pictures) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05d.png", presented);

@@ -1,7 +1,7 @@
 #include "host/ScreenSaverProc.h"
 
 #include "base/fxTime.h"
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 #include "show/Scene.h"
 
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/FXStr.h"
-#include "render/FXCaptureBuffer.h"
+#include "platform/FXCaptureBuffer.h"
 
 #include <cstdint>
 #include <vector>

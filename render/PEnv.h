@@ -100,6 +100,13 @@ public:
     virtual void EnableDepthTest(bool on) = 0;
     virtual void EnableDepthWrite(bool on) = 0;
     virtual void EnableCullface(bool cull, bool cullBack) = 0;
+    // Rescaling normals after the model-view matrix (a scaled mesh).
+    virtual void EnableNormalize(bool) {}
+    // Texture coordinates generated as a sphere map (a reflective surface).
+    virtual void EnableSphereMap(bool) {}
+    // The drawn frame's w x h RGB pixels, bottom row first; false without
+    // a device.
+    virtual bool ReadPixels(int, int, unsigned char*) { return false; }
     virtual void EnableTestingMaterial(bool on);
     virtual bool PrepareTexture(FXMaterial* m) = 0;
     virtual bool FastPrepareTexture(FXMaterial* m, FXPixmap* p) = 0;

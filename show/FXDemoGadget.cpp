@@ -2,7 +2,6 @@
 
 #include "base/fxRandom.h"
 #include "render/PEnv.h"
-#include "render/fxGLHeaders.h"
 
 namespace {
 
@@ -24,19 +23,6 @@ void localSetOnce(FXPhaser* p, double duration)
 {
     localSetRunning(p, duration);
     p->loop = false;
-}
-
-void localSphereMap(bool on)
-{
-    if (on) {
-        glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-        glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-        glEnable(GL_TEXTURE_GEN_S);
-        glEnable(GL_TEXTURE_GEN_T);
-    } else {
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-    }
 }
 
 } // namespace
@@ -146,7 +132,7 @@ void FXDemoGadget::OnRender(PEnv* env, double t)
         faceMaterial.MultiCols(factors);
     }
 
-    localSphereMap(true);
+    env->EnableSphereMap(true);
     pathPhase.OnRender(env, t);
     float pos[3];
     path.GetAll(pos, pathPhase.phase);
@@ -170,7 +156,7 @@ void FXDemoGadget::OnRender(PEnv* env, double t)
         env->MultiplyMatrix(&faceMatrix[i]);
         faces[i].OnRender(env, t);
     }
-    localSphereMap(false);
+    env->EnableSphereMap(false);
 
     // The shell, scaled about the cube's centre so that it lies just outside.
     FXMatrix enlarge, shell;

@@ -10,7 +10,7 @@
 
 #include "base/FXMatrix.h"
 #include "curves/FXBezierSpline.h"
-#include "render/FXDesk.h"
+#include "geometry/FXDesk.h"
 #include "render/FXMaterial.h"
 #include "render/PRender.h"
 #include "show/FXPhaser.h"

@@ -3,7 +3,7 @@
 // unlit. The owner switches it on with `enabled` and draws it last in a frame.
 #pragma once
 
-#include "render/FXDesk.h"
+#include "geometry/FXDesk.h"
 #include "render/FXMaterial.h"
 #include "render/PRender.h"
 #include "show/FXScrPos01.h"

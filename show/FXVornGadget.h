@@ -5,7 +5,7 @@
 #pragma once
 
 #include "geometry/FXModel.h"
-#include "render/FXDesk.h"
+#include "geometry/FXDesk.h"
 #include "render/FXMaterial.h"
 #include "render/PRender.h"
 #include "show/FXPhaser.h"

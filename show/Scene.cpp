@@ -7,10 +7,9 @@
 #include "base/fxThread.h"
 #include "base/fxTrace.h"
 #include "geometry/FXMesh.h"
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 #include "render/FXScrShot.h"
 #include "render/fxDevil.h"
-#include "render/fxGLHeaders.h"
 
 #include <cmath>
 #include <cstring>
@@ -190,8 +189,7 @@ void localShow(PEnv* env, double t)
     gr.MultiplyMatrix(&rx);
     gr.MultiplyMatrix(&s);
     gr.MultiplyMatrix(&tz);
-    if (gr.hglrc)
-        glEnable(GL_NORMALIZE);
+    gr.EnableNormalize(true);
     gr.EnableLights(true);
     gr.EnableLight(false, &light);
     gr.EnableLight(true, &light1);

@@ -5,7 +5,7 @@
 // handling. The show's decisions stay in ScreenSaverProc.
 #include "base/fxPaths.h"
 #include "host/ScreenSaverProc.h"
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 #include "platform/win32/FXDDrawCapture.h"
 #include "platform/win32/FXWglWindow.h"
 #include "render/FXScrShot.h"

@@ -1,7 +1,7 @@
 #include "platform/x11/FXX11Saver.h"
 
 #include "base/fxTrace.h"
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 #include "host/fxProbePackage.h"
 #include "platform/posix/fxSaverConfig.h"
 #include "render/FXScrShot.h"

@@ -6,7 +6,7 @@
 #include "render/FXCanvas.h"
 #include "render/FXMaterial.h"
 #include "render/fxDevil.h"
-#include "render/fxGLHeaders.h"
+#include "device/fxGLHeaders.h"
 #include "support/GLDevice.h"
 #include "support/PackageBytes.h"
 #include "support/RecordingEnv.h"

@@ -1,6 +1,6 @@
 #include "base/fxTime.h"
 #include "host/ScreenSaverProc.h"
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 
 #include <gtest/gtest.h>
 

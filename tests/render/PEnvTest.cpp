@@ -1,5 +1,5 @@
 #include "package/FXPackage.h"
-#include "render/FXGL.h"
+#include "device/FXGL.h"
 #include "render/FXGRAutoAct.h"
 #include "render/FXLight.h"
 #include "render/FXMaterial.h"

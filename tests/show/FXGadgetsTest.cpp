@@ -45,10 +45,10 @@ struct Draw {
 };
 
 // Keeps the current matrix as the device does and snapshots it, the lighting
-// and (with a context current) the texture generation at every mesh drawn.
+// and the texture generation at every mesh drawn.
 class MatrixEnv : public RecordingEnv {
 public:
-    bool queryGL = false;
+    bool sphereMap = false;
     std::vector<Draw> draws;
 
     void ApplyMatrix(const FXMatrix* m) override { matrix.Copy(m); }
@@ -56,20 +56,13 @@ public:
     void ApplyMatrixIdentity() override { matrix.SetIdentity(); }
     void EnableLights(bool on) override { lightingOn = on; }
     void EnableDepthTest(bool on) override { depthTest = on; }
+    void EnableSphereMap(bool on) override { sphereMap = on; }
     void Clrscr(bool c, bool d, bool s) override { log.push_back(std::string("clear ") + "01"[c] + "01"[d] + "01"[s]); }
     bool PrepareTexture(FXMaterial*) override { return true; }
     void RenderMesh(FXMesh* m) override
     {
         RecordingEnv::RenderMesh(m);
-        draws.push_back({m, matrix, lightingOn, queryGL && SphereMapOn()});
-    }
-    static bool SphereMapOn()
-    {
-        GLint s = 0, t = 0;
-        glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &s);
-        glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &t);
-        return glIsEnabled(GL_TEXTURE_GEN_S) && glIsEnabled(GL_TEXTURE_GEN_T) && s == GL_SPHERE_MAP &&
-               t == GL_SPHERE_MAP;
+        draws.push_back({m, matrix, lightingOn, sphereMap});
     }
 };
 
@@ -316,12 +309,9 @@ TEST(FXDemoGadget, WaitsFadesInAndDrawsTheShellOutside)
         EXPECT_EQ(sides.size(), 6u);
 
         MatrixEnv env;
-        env.queryGL = true;
-        GLint mode = 0;
         for (double t : {1000.0, 1014.9, 1015.0}) {
             g.OnRender(&env, t);
-            glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &mode);
-            EXPECT_TRUE(env.draws.empty() && !glIsEnabled(GL_TEXTURE_GEN_S) && mode == GL_EYE_LINEAR) << t;
+            EXPECT_TRUE(env.draws.empty() && !env.sphereMap) << t;
         }
         FXMatrix identity;
         identity.SetIdentity();
@@ -333,7 +323,7 @@ TEST(FXDemoGadget, WaitsFadesInAndDrawsTheShellOutside)
         EXPECT_FLOAT_EQ(g.faceMaterial.diffuse[3], 0.5f * g.faceMaterial.preservedDiffuse[3]);
         EXPECT_FLOAT_EQ(g.shellMaterial.diffuse[3], 0.5f * g.shellMaterial.preservedDiffuse[3]);
         EXPECT_FLOAT_EQ(g.faceMaterial.diffuse[0], g.faceMaterial.preservedDiffuse[0]);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+        EXPECT_FALSE(env.sphereMap);
         ASSERT_EQ(env.draws.size(), 12u);
         for (int i = 0; i < 6; ++i) {
             const Draw &in = env.draws[i], &out = env.draws[6 + i];

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/egl/FXEglWindow.h"
-#include "render/FXGL.h"
-#include "render/fxGLHeaders.h"
+#include "device/FXGL.h"
+#include "device/fxGLHeaders.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "render/FXDesk.h"
+#include "geometry/FXDesk.h"
 #include "render/FXMaterial.h"
 #include "render/PEnv.h"
 #include "support/RecordingEnv.h"

@@ -3,7 +3,7 @@
 #include "geometry/FXMesh.h"
 #include "package/FXPackage.h"
 #include "render/FXCanvas.h"
-#include "render/FXDesk.h"
+#include "geometry/FXDesk.h"
 #include "render/FXLight.h"
 #include "render/FXMaterial.h"
 #include "render/fxDevil.h"
@@ -183,6 +183,34 @@ TEST(FXGL, ClearCullAndMatrixState)
     EXPECT_EQ(mode, GL_BACK);
     dev.gl.EnableCullface(false, false);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+
+    // Normal rescaling and sphere-mapped texture coordinates, on and off.
+    dev.gl.EnableNormalize(true);
+    EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
+    dev.gl.EnableNormalize(false);
+    EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
+    dev.gl.EnableSphereMap(true);
+    GLint gs = 0, gt = 0;
+    glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &gs);
+    glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &gt);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S) && glIsEnabled(GL_TEXTURE_GEN_T));
+    EXPECT_EQ(gs, GL_SPHERE_MAP);
+    EXPECT_EQ(gt, GL_SPHERE_MAP);
+    dev.gl.EnableSphereMap(false);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T));
+
+    // The frame read back as RGB, bottom row first: red all over from the
+    // clear above, with the bottom-left pixel drawn green.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    std::vector<unsigned char> rgb(8 * 8 * 3, 7);
+    ASSERT_TRUE(dev.gl.ReadPixels(8, 8, rgb.data()));
+    EXPECT_EQ(std::vector<unsigned char>(rgb.begin(), rgb.begin() + 6), (std::vector<unsigned char>{0, 255, 0, 255, 0, 0}));
+    EXPECT_EQ(rgb[8 * 8 * 3 - 3], 255);
+    EXPECT_FALSE(dev.gl.ReadPixels(0, 8, rgb.data()));
 
     FXMatrix a, b, ab;
     a.SetRotateZ(30);

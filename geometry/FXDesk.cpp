@@ -1,4 +1,4 @@
-#include "render/FXDesk.h"
+#include "geometry/FXDesk.h"
 
 #include "base/fxVector.h"
 #include "render/FXMaterial.h"

@@ -8,7 +8,7 @@
 
 #include "base/FXRect.h"
 #include "render/PEnv.h"
-#include "render/fxGLCalls.h"
+#include "device/fxGLCalls.h"
 
 class PGLSurface;
 class PGLWindow;
@@ -67,6 +67,9 @@ public:
     void EnableDepthTest(bool on) override;
     void EnableDepthWrite(bool on) override;
     void EnableCullface(bool cull, bool cullBack) override;
+    void EnableNormalize(bool on) override;
+    void EnableSphereMap(bool on) override;
+    bool ReadPixels(int w, int h, unsigned char* rgb) override;
     bool PrepareTexture(FXMaterial* m) override;
     bool FastPrepareTexture(FXMaterial* m, FXPixmap* p) override;
     bool PrepareCubeTexture(FXMaterial*, FXPixmap*, FXPixmap*, FXPixmap*, FXPixmap*, FXPixmap*,

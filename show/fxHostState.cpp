@@ -1,4 +1,4 @@
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 
 bool escapeHit = false;
 bool started = false;

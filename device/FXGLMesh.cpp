@@ -2,8 +2,8 @@
 // exactly the attributes the device state needs. The choice of attributes is
 // made once per mesh by picking one of the specialised loops below.
 #include "geometry/FXMesh.h"
-#include "render/FXGL.h"
-#include "render/fxGLHeaders.h"
+#include "device/FXGL.h"
+#include "device/fxGLHeaders.h"
 
 namespace {
 

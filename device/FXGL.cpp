@@ -1,4 +1,4 @@
-#include "render/FXGL.h"
+#include "device/FXGL.h"
 
 #include "base/fxThread.h"
 #include "base/fxTrace.h"
@@ -8,7 +8,7 @@
 #include "render/FXLight.h"
 #include "render/FXMaterial.h"
 #include "render/FXPixmap.h"
-#include "render/fxGLHeaders.h"
+#include "device/fxGLHeaders.h"
 
 #include <cstring>
 #include <vector>
@@ -485,6 +485,33 @@ bool localReplaceImmutable(unsigned* texture)
 }
 
 } // namespace
+
+void FXGL::EnableNormalize(bool on)
+{
+    if (HasContext())
+        localSwitch(GL_NORMALIZE, on);
+}
+
+void FXGL::EnableSphereMap(bool on)
+{
+    if (!HasContext())
+        return;
+    if (on) {
+        glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+        glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    }
+    localSwitch(GL_TEXTURE_GEN_S, on);
+    localSwitch(GL_TEXTURE_GEN_T, on);
+}
+
+bool FXGL::ReadPixels(int w, int h, unsigned char* rgb)
+{
+    if (!HasContext() || w <= 0 || h <= 0 || !rgb)
+        return false;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return glGetError() == GL_NO_ERROR;
+}
 
 bool FXGL::UploadMipmapped(FXPixmap* p, unsigned* texture)
 {

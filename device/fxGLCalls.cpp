@@ -1,5 +1,5 @@
-#include "render/fxGLCalls.h"
+#include "device/fxGLCalls.h"
 
-#include "render/fxGLHeaders.h"
+#include "device/fxGLHeaders.h"
 
 FXGLCalls fxgl = {glBegin, glEnd, glColor4fv, glNormal3fv, glTexCoord2fv, glVertex3fv};

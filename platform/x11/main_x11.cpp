@@ -1,7 +1,7 @@
 // lumenwhirl on Linux: the X11 saver in its run modes, or the headless
 // recorder.
 #include "host/FXRecorder.h"
-#include "host/fxHostState.h"
+#include "show/fxHostState.h"
 #include "platform/egl/FXEglWindow.h"
 #include "platform/fxSystem.h"
 #include "platform/posix/fxSaverConfig.h"
