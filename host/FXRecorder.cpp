@@ -114,6 +114,8 @@ void FXRecorder::OnPresent(int w, int h)
     double shown = fxGetTime() - opt.startTime;
     if (peakMemoryAtMinute == 0 && shown >= 60)
         peakMemoryAtMinute = fxSysPeakMemoryBytes();
+    while (shown >= 60.0 * static_cast<double>(minuteMemory.size() + 1))
+        minuteMemory.push_back(static_cast<double>(fxSysResidentMemoryBytes()) / 1048576.0);
     bool showDone = opt.seconds >= 0 ? shown >= opt.seconds : opt.frames < 0 && !opt.preview && movie_ends >= 2;
     if (presented >= Limit() || showDone || failed) {
         showSeconds = fxGetTime() - opt.startTime;
@@ -211,6 +213,15 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
         return false;
     }
     bool sheet = SaveContactSheet();
+    if (!minuteMemory.empty()) {
+        std::string path = (fs::path(opt.dir) / "memory.txt").string();
+        if (FILE* f = std::fopen(path.c_str(), "w")) {
+            std::fprintf(f, "# minute of show time, resident MB\n");
+            for (size_t i = 0; i < minuteMemory.size(); ++i)
+                std::fprintf(f, "%zu %.1f\n", i + 1, minuteMemory[i]);
+            std::fclose(f);
+        }
+    }
     fxUnloadDevil();
     if (failed || !sheet) {
         error = "cannot write the pictures into " + opt.dir;

@@ -49,6 +49,8 @@ public:
     uint64_t peakMemory = 0;
     uint64_t peakMemoryAtMinute = 0; // peak memory once a minute of show time had passed (0: a shorter run)
     double showSeconds = 0;      // virtual time the run covered
+    // Resident memory at each whole minute of show time (MB), for soaks.
+    std::vector<double> minuteMemory;
     std::vector<std::string> written;
 
 private:

@@ -24,6 +24,8 @@ double fxSysThreadCpuSeconds();
 // The largest resident memory of the process so far, in bytes; 0 where
 // unknown.
 uint64_t fxSysPeakMemoryBytes();
+// The resident memory of the process now, in bytes; 0 where unknown.
+uint64_t fxSysResidentMemoryBytes();
 
 // True when the standard error stream is a terminal (progress lines go there).
 bool fxSysStderrIsTerminal();

@@ -89,6 +89,18 @@ uint64_t fxSysPeakMemoryBytes()
     return static_cast<uint64_t>(u.ru_maxrss) * 1024; // kilobytes on Linux
 }
 
+uint64_t fxSysResidentMemoryBytes()
+{
+    // The second field of /proc/self/statm: resident pages.
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    unsigned long long size = 0, resident = 0;
+    bool ok = f && std::fscanf(f, "%llu %llu", &size, &resident) == 2;
+    if (f)
+        std::fclose(f);
+    long page = sysconf(_SC_PAGESIZE);
+    return ok && page > 0 ? resident * static_cast<uint64_t>(page) : 0;
+}
+
 bool fxSysStderrIsTerminal()
 {
     return isatty(STDERR_FILENO) == 1;

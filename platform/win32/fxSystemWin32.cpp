@@ -76,6 +76,11 @@ uint64_t fxSysPeakMemoryBytes()
     return 0; // not needed by the Windows saver
 }
 
+uint64_t fxSysResidentMemoryBytes()
+{
+    return 0;
+}
+
 bool fxSysStderrIsTerminal()
 {
     DWORD mode = 0;

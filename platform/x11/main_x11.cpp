@@ -8,6 +8,7 @@
 #include "platform/x11/FXX11Saver.h"
 #include "show/Scene.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -203,6 +204,12 @@ int main(int argc, char** argv)
     if (recorder.movieFrames > 0)
         std::printf("lumenwhirl: movie phase %.3f ms of render-thread processor time per frame (%d frames)\n",
                     1000 * recorder.movieCpu / recorder.movieFrames, recorder.movieFrames);
+    if (recorder.minuteMemory.size() >= 2) {
+        auto [low, high] = std::minmax_element(recorder.minuteMemory.begin(), recorder.minuteMemory.end());
+        std::printf("lumenwhirl: resident memory %.1f MB after the first minute of show time, %.1f MB after the "
+                    "last (%.1f to %.1f; each minute in memory.txt)\n",
+                    recorder.minuteMemory.front(), recorder.minuteMemory.back(), *low, *high);
+    }
     if (recorder.peakMemoryAtMinute > 0)
         std::printf("lumenwhirl: peak memory %.1f MB after the first minute of show time, %.1f MB at the end\n",
                     recorder.peakMemoryAtMinute / 1048576.0, recorder.peakMemory / 1048576.0);

@@ -20,6 +20,15 @@ for f in "$work"/full/frame-*.png; do
     [ "$(od -An -tu1 -j 25 -N 1 "$f" | tr -d ' ')" = 2 ] || { fail "$(basename "$f") is not opaque RGB"; break; }
 done
 
+# A soak's memory curve: the resident memory at each whole minute of show
+# time (two minutes here, at two frames a second).
+"$lumenwhirl" --record "$work/soak" --no-pictures --seconds 125 --fps 2 --size 64x48 > "$work/soak.txt" ||
+    fail "soak run"
+[ "$(grep -vc '^#' "$work/soak/memory.txt" 2> /dev/null)" = 2 ] &&
+    awk '!/^#/ && !($1 ~ /^[12]$/ && $2 > 10) {bad = 1} END {exit bad}' "$work/soak/memory.txt" ||
+    fail "memory.txt: $(cat "$work/soak/memory.txt" 2> /dev/null)"
+grep -q "resident memory .* after the first minute of show time" "$work/soak.txt" || fail "soak summary"
+
 "$lumenwhirl" --record "$work/preview" --preview --frames 3 --size 64x48 > /dev/null || fail "preview run"
 [ -s "$work/preview/frame-00002.png" ] || fail "preview frames"
 "$lumenwhirl" --record "$work/notice" --no-multitexture --frames 2 --size 64x48 --no-pictures > /dev/null \
