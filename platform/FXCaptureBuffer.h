@@ -9,10 +9,10 @@
 
 class FXCaptureBuffer : public PScreenCapture {
 public:
-    bool Lock(const unsigned char** pixels, int* pitch, const char** failure) override
+    bool Lock(const unsigned char** pixels, int* pitch, std::string* why) override
     {
         if (copy.empty()) {
-            *failure = "Lock (nothing captured)\n";
+            *why = "Lock (nothing captured)";
             return false;
         }
         *pixels = copy.data();

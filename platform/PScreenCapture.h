@@ -6,15 +6,17 @@
 // pixels into its canvas.
 #pragma once
 
+#include <string>
+
 class PScreenCapture {
 public:
     virtual ~PScreenCapture() {}
-    // The screen's size and a copy of it. False, with the failed step's
-    // message in *failure (traced as an error by the caller), or with a null
-    // message when there is no screen (a size of 0).
-    virtual bool Begin(int* width, int* height, const char** failure) = 0;
-    // The copy's pixels, rows pitch bytes apart. False with the message.
-    virtual bool Lock(const unsigned char** pixels, int* pitch, const char** failure) = 0;
+    // The screen's size and a copy of it. False, with the failed step in
+    // *why (traced as an error by the caller), or with why left empty when
+    // there is no screen (a size of 0).
+    virtual bool Begin(int* width, int* height, std::string* why) = 0;
+    // The copy's pixels, rows pitch bytes apart. False with the reason.
+    virtual bool Lock(const unsigned char** pixels, int* pitch, std::string* why) = 0;
     // Releases the copy taken by Begin (after Lock or a failed Lock).
     virtual void End() = 0;
     // Releases what the platform keeps between captures.

@@ -20,7 +20,7 @@ void FXPictureCapture::SetPixels(int width, int height, const uint32_t* rgba)
     source.assign(rgba, rgba + static_cast<size_t>(w) * h);
 }
 
-bool FXPictureCapture::Begin(int* width, int* height, const char** failure)
+bool FXPictureCapture::Begin(int* width, int* height, std::string* why)
 {
     copy.clear();
     problem.Clear();
@@ -30,16 +30,15 @@ bool FXPictureCapture::Begin(int* width, int* height, const char** failure)
         if (!c.CreateFromPict(path.Get())) {
             errno = 0;
             FILE* f = std::fopen(path.Get(), "rb");
-            int why = errno;
+            int error = errno;
             if (f)
                 std::fclose(f);
             if (!f)
                 problem.Format("cannot read the desktop picture %s: %s", path.Get(),
-                               why ? std::strerror(why) : "unknown error");
+                               error ? std::strerror(error) : "unknown error");
             else
                 problem.Format("cannot decode the desktop picture %s", path.Get());
-            std::snprintf(message, sizeof message, "FXPictureCapture: %s\n", problem.Get());
-            *failure = message;
+            *why = std::string("FXPictureCapture: ") + problem.Get();
             return false;
         }
         w = c.GetWidth();
@@ -52,7 +51,7 @@ bool FXPictureCapture::Begin(int* width, int* height, const char** failure)
     *width = w;
     *height = h;
     if (w <= 0 || h <= 0) {
-        *failure = nullptr;
+        why->clear();
         return false;
     }
     copyWidth = w;

@@ -16,7 +16,7 @@ public:
     // A picture in memory, 0xAABBGGRR pixels, rows top-down.
     void SetPixels(int width, int height, const uint32_t* rgba);
 
-    bool Begin(int* width, int* height, const char** failure) override;
+    bool Begin(int* width, int* height, std::string* why) override;
     // Why the last Begin found no picture in the file ("cannot read the
     // desktop picture F: reason", "cannot decode ..."); empty after one that
     // did, and for a picture in memory.
@@ -26,7 +26,6 @@ private:
     FXStr path;
     int w = 0, h = 0;
     std::vector<uint32_t> source; // the picture in memory
-    char message[1100] = {0};
     FXStr problem;
 
 };

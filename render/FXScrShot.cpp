@@ -33,10 +33,10 @@ bool FXScrShot::Update()
         return false;
     }
     int w = 0, h = 0;
-    const char* failure = nullptr;
-    if (!cap->Begin(&w, &h, &failure) || w <= 0 || h <= 0) {
-        if (failure)
-            err("%s", failure);
+    std::string why;
+    if (!cap->Begin(&w, &h, &why) || w <= 0 || h <= 0) {
+        if (!why.empty())
+            err("%s\n", why.c_str());
         return false;
     }
     if (!pixmap.Realloc(w, h)) {
@@ -46,11 +46,11 @@ bool FXScrShot::Update()
     }
     const unsigned char* src = nullptr;
     int pitch = 0;
-    if (!cap->Lock(&src, &pitch, &failure) || !src) {
+    if (!cap->Lock(&src, &pitch, &why) || !src) {
         pixmap.Clear(0xff000000u); // a copy that cannot be read leaves black
         cap->End();
-        if (failure)
-            err("%s", failure);
+        if (!why.empty())
+            err("%s\n", why.c_str());
         return false;
     }
     // The picture, and opaque black in the padding right of it and below.

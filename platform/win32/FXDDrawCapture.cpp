@@ -20,9 +20,9 @@ IDirectDrawSurface7* localBack(void* p)
 
 } // namespace
 
-bool FXDDrawCapture::Begin(int* width, int* height, const char** failure)
+bool FXDDrawCapture::Begin(int* width, int* height, std::string* why)
 {
-    *failure = nullptr;
+    why->clear();
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     if (w <= 0 || h <= 0)
         return false;
@@ -32,12 +32,12 @@ bool FXDDrawCapture::Begin(int* width, int* height, const char** failure)
                           : nullptr;
         if (!create || FAILED(create(nullptr, reinterpret_cast<LPVOID*>(&localDD7), IID_IDirectDraw7, nullptr))) {
             localDD7 = nullptr;
-            *failure = "DirectDrawCreateEx\n";
+            *why = "DirectDrawCreateEx";
             return false;
         }
     }
     if (FAILED(localDD7->SetCooperativeLevel(nullptr, DDSCL_NORMAL))) {
-        *failure = "SetCooperativeLevel (dd7)\n";
+        *why = "SetCooperativeLevel (dd7)";
         return false;
     }
     if (localPrim) {
@@ -51,7 +51,7 @@ bool FXDDrawCapture::Begin(int* width, int* height, const char** failure)
     d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
     if (FAILED(localDD7->CreateSurface(&d, &localPrim, nullptr))) {
         localPrim = nullptr;
-        *failure = "CreateSurface (dd7 primary surface)\n";
+        *why = "CreateSurface (dd7 primary surface)";
         return false;
     }
     std::memset(&d, 0, sizeof d);
@@ -62,12 +62,12 @@ bool FXDDrawCapture::Begin(int* width, int* height, const char** failure)
     d.dwHeight = static_cast<DWORD>(h);
     IDirectDrawSurface7* surface = nullptr;
     if (FAILED(localDD7->CreateSurface(&d, &surface, nullptr))) {
-        *failure = "CreateSurface (dd7 back surface)\n";
+        *why = "CreateSurface (dd7 back surface)";
         return false;
     }
     if (FAILED(surface->Blt(nullptr, localPrim, nullptr, DDBLT_WAIT, nullptr))) {
         surface->Release();
-        *failure = "Blt (dd7 - from primary to back)\n";
+        *why = "Blt (dd7 - from primary to back)";
         return false;
     }
     back = surface;
@@ -76,19 +76,19 @@ bool FXDDrawCapture::Begin(int* width, int* height, const char** failure)
     return true;
 }
 
-bool FXDDrawCapture::Lock(const unsigned char** pixels, int* pitch, const char** failure)
+bool FXDDrawCapture::Lock(const unsigned char** pixels, int* pitch, std::string* why)
 {
     DDSURFACEDESC2 d;
     std::memset(&d, 0, sizeof d);
     d.dwSize = sizeof d;
     if (!back || FAILED(localBack(back)->Lock(nullptr, &d, DDLOCK_WAIT | DDLOCK_READONLY, nullptr))) {
-        *failure = "Lock (dd7 - back)\n";
+        *why = "Lock (dd7 - back)";
         return false;
     }
     locked = true;
     // Four bytes a pixel are read: another display depth is refused.
     if (d.ddpfPixelFormat.dwRGBBitCount != 32 || !d.lpSurface) {
-        *failure = "Lock (dd7 - back)\n";
+        *why = "Lock (dd7 - back)";
         return false;
     }
     *pixels = static_cast<const unsigned char*>(d.lpSurface);

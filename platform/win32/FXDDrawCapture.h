@@ -8,8 +8,8 @@
 
 class FXDDrawCapture : public PScreenCapture {
 public:
-    bool Begin(int* width, int* height, const char** failure) override;
-    bool Lock(const unsigned char** pixels, int* pitch, const char** failure) override;
+    bool Begin(int* width, int* height, std::string* why) override;
+    bool Lock(const unsigned char** pixels, int* pitch, std::string* why) override;
     void End() override;
     void Shutdown() override;
 

@@ -75,10 +75,10 @@ bool localDisplayOrder(const XImage* im, const Visual* v)
 
 } // namespace
 
-bool FXX11Capture::Begin(int* width, int* height, const char** failure)
+bool FXX11Capture::Begin(int* width, int* height, std::string* why)
 {
     End();
-    *failure = nullptr;
+    why->clear();
     Window root = DefaultRootWindow(display);
     Drawable source = localScreenshot(display, window);
     XWindowAttributes ra;
@@ -103,7 +103,7 @@ bool FXX11Capture::Begin(int* width, int* height, const char** failure)
         source = root;
     Visual* visual = ra.visual;
     if (!visual || visual->c_class != TrueColor) {
-        *failure = "XGetImage (the screen is not TrueColor)\n";
+        *why = "XGetImage (the screen is not TrueColor)";
         return false;
     }
     XSync(display, False);
@@ -117,7 +117,7 @@ bool FXX11Capture::Begin(int* width, int* height, const char** failure)
     }
     XSetErrorHandler(previous);
     if (!im) {
-        *failure = source == root ? "XGetImage (root window)\n" : "XGetImage (xscreensaver screenshot)\n";
+        *why = source == root ? "XGetImage (root window)" : "XGetImage (xscreensaver screenshot)";
         return false;
     }
     *width = w;
@@ -186,10 +186,10 @@ XImage* FXX11Capture::ReadShared(Drawable source, Visual* visual, int depth)
     return im;
 }
 
-bool FXX11Capture::Lock(const unsigned char** pixels, int* pitch, const char** failure)
+bool FXX11Capture::Lock(const unsigned char** pixels, int* pitch, std::string* why)
 {
     if (!image)
-        return FXCaptureBuffer::Lock(pixels, pitch, failure);
+        return FXCaptureBuffer::Lock(pixels, pitch, why);
     *pixels = reinterpret_cast<const unsigned char*>(image->data);
     *pitch = image->bytes_per_line;
     return true;

@@ -22,8 +22,8 @@ public:
     FXX11Capture(const FXX11Capture&) = delete;
     FXX11Capture& operator=(const FXX11Capture&) = delete;
 
-    bool Begin(int* width, int* height, const char** failure) override;
-    bool Lock(const unsigned char** pixels, int* pitch, const char** failure) override;
+    bool Begin(int* width, int* height, std::string* why) override;
+    bool Lock(const unsigned char** pixels, int* pitch, std::string* why) override;
     void End() override;
 
 private:

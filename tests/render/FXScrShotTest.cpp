@@ -16,18 +16,18 @@ public:
     int ends = 0, shutdowns = 0;
     unsigned char px[2][12] = {{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}, {10, 11, 12, 0, 13, 14, 15, 0, 16, 17, 18, 0}};
 
-    bool Begin(int* w, int* h, const char** failure) override
+    bool Begin(int* w, int* h, std::string* why) override
     {
         *w = 3;
         *h = 2;
-        *failure = "Blt (dd7 - from primary to back)\n";
+        *why = "Blt (dd7 - from primary to back)";
         return failAt != 1;
     }
-    bool Lock(const unsigned char** p, int* pitch, const char** failure) override
+    bool Lock(const unsigned char** p, int* pitch, std::string* why) override
     {
         *p = &px[0][0];
         *pitch = 12;
-        *failure = "Lock (dd7 - back)\n";
+        *why = "Lock (dd7 - back)";
         return failAt != 2;
     }
     void End() override { ++ends; }

@@ -115,10 +115,10 @@ public:
 class CountingCapture : public FXPictureCapture {
 public:
     int begins = 0;
-    bool Begin(int* w, int* h, const char** failure) override
+    bool Begin(int* w, int* h, std::string* why) override
     {
         ++begins;
-        return FXPictureCapture::Begin(w, h, failure);
+        return FXPictureCapture::Begin(w, h, why);
     }
 };
 
