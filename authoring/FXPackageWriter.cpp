@@ -2,6 +2,7 @@
 // name lists. The show never calls it.
 #include "package/FXPackage.h"
 
+#include "base/fxEndian.h"
 #include "base/fxPaths.h"
 #include "base/fxStream.h"
 #include "base/fxTrace.h"
@@ -17,28 +18,11 @@
 
 namespace {
 
-void localPutInt(std::string* out, int32_t v)
-{
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        out->push_back(static_cast<char>((u >> (8 * i)) & 0xff));
-}
-
 void localPutTable(std::string* out, const std::vector<int32_t>& t)
 {
-    localPutInt(out, static_cast<int32_t>(t.size()));
+    fxAppendLE32(out, static_cast<uint32_t>(t.size()));
     for (int32_t v : t)
-        localPutInt(out, v);
-}
-
-bool localWriteWhole(const std::string& path, const std::string& a, const std::string& b)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!f)
-        return false;
-    bool ok = std::fwrite(a.data(), 1, a.size(), f.get()) == a.size() &&
-              std::fwrite(b.data(), 1, b.size(), f.get()) == b.size();
-    return std::fclose(f.release()) == 0 && ok;
+        fxAppendLE32(out, static_cast<uint32_t>(v));
 }
 
 } // namespace
@@ -126,20 +110,12 @@ bool FXPackage::Save(const char* path, int flags)
     }
     std::string header;
     const char* magic = transpose ? "pck01s" : "pck01";
-    localPutInt(&header, static_cast<int32_t>(std::strlen(magic)));
+    fxAppendLE32(&header, static_cast<uint32_t>(std::strlen(magic)));
     header += magic;
 
-    std::string tmp = std::string(path) + ".tmp";
-    std::error_code ec;
-    if (!localWriteWhole(tmp, header, payload)) {
-        std::filesystem::remove(tmp, ec);
-        err("FXPackage::Save - cannot write (filename:%s)\n", tmp.c_str());
-        return false;
-    }
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        err("FXPackage::Save - cannot replace (filename:%s)\n", path);
+    std::string why;
+    if (!fxReplaceFile(path, header + payload, &why)) {
+        err("FXPackage::Save - %s\n", why.c_str());
         return false;
     }
 

@@ -1,12 +1,15 @@
 #include "base/fxStream.h"
 
+#include "base/fxEndian.h"
+
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 bool fxWriteInt32(FILE* f, int32_t v)
 {
-    uint32_t u = static_cast<uint32_t>(v);
-    unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-                          static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
+    unsigned char b[4];
+    fxPutLE32(b, static_cast<uint32_t>(v));
     return f && std::fwrite(b, 1, 4, f) == 4;
 }
 
@@ -15,9 +18,7 @@ bool fxReadInt32(FILE* f, int32_t* v)
     unsigned char b[4];
     if (!f || std::fread(b, 1, 4, f) != 4)
         return false;
-    uint32_t u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                 static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-    *v = static_cast<int32_t>(u);
+    *v = static_cast<int32_t>(fxGetLE32(b));
     return true;
 }
 
@@ -71,6 +72,35 @@ bool fxReadFile(const char* path, std::string* out)
     bool ok = !std::ferror(f);
     std::fclose(f);
     return ok;
+}
+
+bool fxReplaceFile(const char* path, const std::string& bytes, std::string* why)
+{
+    std::string tmp = std::string(path ? path : "") + ".tmp";
+    std::error_code ec;
+    errno = 0;
+    FILE* f = path && *path ? std::fopen(tmp.c_str(), "wb") : nullptr;
+    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    int error = errno;
+    if (f && std::fclose(f) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        std::filesystem::remove(tmp, ec);
+        if (why)
+            *why = "cannot write " + tmp + ": " + (error ? std::strerror(error) : "write failed");
+        return false;
+    }
+    std::filesystem::rename(tmp, path, ec);
+    if (ec) {
+        std::string reason = ec.message();
+        std::filesystem::remove(tmp, ec);
+        if (why)
+            *why = std::string("cannot replace ") + path + ": " + reason;
+        return false;
+    }
+    return true;
 }
 
 bool fxReadBool(FILE* f, bool* v)

@@ -21,6 +21,12 @@ bool fxReadBool(FILE* f, bool* v);
 // tells why) or a read fails.
 bool fxReadFile(const char* path, std::string* out);
 
+// Replaces the file at path by bytes, or leaves it as it was: the bytes go
+// to path + ".tmp", which is renamed over path once it is whole. False with
+// why ("cannot write PATH.tmp: reason", "cannot replace PATH: reason"), the
+// temporary file gone.
+bool fxReplaceFile(const char* path, const std::string& bytes, std::string* why);
+
 // Reads and drops n bytes; false when the stream ends first.
 bool fxSkipBytes(FILE* f, long n);
 

@@ -1,10 +1,8 @@
 // FXMatrix's reader of its package record. It lives here, with the package,
 // because base/ knows nothing of packages.
 #include "base/FXMatrix.h"
+#include "base/fxEndian.h"
 #include "package/FXPackageData.h"
-
-#include <cstdint>
-#include <cstring>
 
 void FXMatrix::LoadC(FXPackage* pkg, FXPackageData* data)
 {
@@ -14,9 +12,6 @@ void FXMatrix::LoadC(FXPackage* pkg, FXPackageData* data)
         SetIdentity();
         return;
     }
-    for (int i = 0; i < 16; ++i) {
-        uint32_t bits = static_cast<uint32_t>(p[i * 4]) | static_cast<uint32_t>(p[i * 4 + 1]) << 8 |
-                        static_cast<uint32_t>(p[i * 4 + 2]) << 16 | static_cast<uint32_t>(p[i * 4 + 3]) << 24;
-        std::memcpy(&m[i], &bits, 4);
-    }
+    for (int i = 0; i < 16; ++i)
+        m[i] = fxGetLEFloat(p + 4 * i);
 }

@@ -1,5 +1,6 @@
 #include "package/FXNumPool.h"
 
+#include "base/fxEndian.h"
 #include "base/fxStream.h"
 #include "package/FXPackageData.h"
 
@@ -32,15 +33,12 @@ bool FXNumPool::Next(void* v, int n)
     if (!bytes || used - bytesRead < n)
         return false;
     const unsigned char* p = bytes + bytesRead;
-    uint32_t u = 0;
-    for (int i = 0; i < n; ++i)
-        u |= static_cast<uint32_t>(p[i]) << (8 * i);
     if (n == 1)
-        *static_cast<unsigned char*>(v) = static_cast<unsigned char>(u);
+        *static_cast<unsigned char*>(v) = p[0];
     else if (n == 2)
-        *static_cast<unsigned short*>(v) = static_cast<unsigned short>(u);
+        *static_cast<unsigned short*>(v) = fxGetLE16(p);
     else
-        *static_cast<int*>(v) = static_cast<int>(static_cast<int32_t>(u));
+        *static_cast<int*>(v) = static_cast<int>(static_cast<int32_t>(fxGetLE32(p)));
     bytesRead += n;
     readPos = bytes + bytesRead;
     return true;
@@ -133,15 +131,15 @@ bool FXNumPool::PushByte(unsigned char v)
 
 bool FXNumPool::PushWord(unsigned short v)
 {
-    unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    unsigned char b[2];
+    fxPutLE16(b, v);
     return PushBytes(b, 2);
 }
 
 bool FXNumPool::PushInt(int v)
 {
-    uint32_t u = static_cast<uint32_t>(v);
-    unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-                          static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
+    unsigned char b[4];
+    fxPutLE32(b, static_cast<uint32_t>(v));
     return PushBytes(b, 4);
 }
 

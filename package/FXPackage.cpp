@@ -1,5 +1,6 @@
 #include "package/FXPackage.h"
 
+#include "base/fxEndian.h"
 #include "base/fxTrace.h"
 #include "package/FXPackageData.h"
 
@@ -124,8 +125,7 @@ bool FXPackage::Parse(const void* bytes, long n, FXStrArray* problems, bool inPl
 
     // Header: the string layout, beginning with "pck01"; "s" among the
     // following characters marks a transposed payload.
-    int32_t hlen = static_cast<int32_t>(static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-                                        static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24);
+    int32_t hlen = static_cast<int32_t>(fxGetLE32(in));
     if (hlen < 5 || hlen > n - 4 || std::memcmp(in + 4, kMagic, 5) != 0)
         return problem("the header does not begin with \"pck01\"");
     bool transposed = std::memchr(in + 4 + 5, 's', static_cast<size_t>(hlen - 5)) != nullptr;

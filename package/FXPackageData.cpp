@@ -4,17 +4,13 @@
 #include "base/FXFloatArray.h"
 #include "base/FXStr.h"
 #include "base/FXStrArray.h"
+#include "base/fxEndian.h"
 
 #include <cstdint>
 #include <cstring>
 
 namespace {
 
-uint32_t localU32(const unsigned char* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 } // namespace
 
@@ -44,7 +40,7 @@ int FXPackageData::ReadInt()
 {
     if (!Fits(4))
         return 0;
-    int v = static_cast<int>(static_cast<int32_t>(localU32(position)));
+    int v = static_cast<int>(static_cast<int32_t>(fxGetLE32(position)));
     Skip(4);
     return v;
 }
@@ -53,7 +49,7 @@ float FXPackageData::ReadFloat()
 {
     if (!Fits(4))
         return 0.0f;
-    uint32_t bits = localU32(position);
+    uint32_t bits = fxGetLE32(position);
     float v;
     std::memcpy(&v, &bits, 4);
     Skip(4);
@@ -64,7 +60,7 @@ double FXPackageData::ReadDouble()
 {
     if (!Fits(8))
         return 0.0;
-    uint64_t bits = static_cast<uint64_t>(localU32(position)) | static_cast<uint64_t>(localU32(position + 4)) << 32;
+    uint64_t bits = static_cast<uint64_t>(fxGetLE32(position)) | static_cast<uint64_t>(fxGetLE32(position + 4)) << 32;
     double v;
     std::memcpy(&v, &bits, 8);
     Skip(8);
@@ -159,12 +155,7 @@ bool FXPackageData::WriteInt(int v)
 {
     if (!Fits(4))
         return false;
-    unsigned char* p = position;
-    uint32_t u = static_cast<uint32_t>(v);
-    p[0] = static_cast<unsigned char>(u);
-    p[1] = static_cast<unsigned char>(u >> 8);
-    p[2] = static_cast<unsigned char>(u >> 16);
-    p[3] = static_cast<unsigned char>(u >> 24);
+    fxPutLE32(position, static_cast<uint32_t>(v));
     Skip(4);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "platform/posix/fxSaverConfig.h"
 
+#include "base/fxStream.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -128,24 +130,8 @@ bool fxSaverWriteInstallFolder(const std::string& folder, std::string* why)
     if (!replaced)
         lines.push_back("path=" + folder);
     fs::create_directories(file.parent_path(), ec);
-    fs::path tmp = file;
-    tmp += ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::trunc);
-        for (const std::string& l : lines)
-            out << l << '\n';
-        out.flush();
-        if (!out) {
-            fs::remove(tmp, ec);
-            *why = "cannot write " + tmp.string();
-            return false;
-        }
-    }
-    fs::rename(tmp, file, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        *why = "cannot replace " + file.string();
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const std::string& l : lines)
+        text += l + '\n';
+    return fxReplaceFile(file.string().c_str(), text, why);
 }

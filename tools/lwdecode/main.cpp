@@ -2,6 +2,7 @@
 // can be compared: DevIL on Linux against the Windows Imaging Component
 // under Windows (or wine). Every picture goes through the canvas the show
 // uses, so the dump holds exactly what a texture would get.
+#include "base/fxEndian.h"
 #include "base/fxStream.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
@@ -46,8 +47,7 @@ struct Picture {
 
 void localPutU32(std::string* out, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        out->push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+    fxAppendLE32(out, v);
 }
 
 struct Reader {
@@ -60,9 +60,7 @@ struct Reader {
             good = false;
             return 0;
         }
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= static_cast<uint32_t>(static_cast<unsigned char>(s[at + i])) << (8 * i);
+        uint32_t v = fxGetLE32(reinterpret_cast<const unsigned char*>(s.data() + at));
         at += 4;
         return v;
     }
@@ -205,12 +203,9 @@ int localDump(const std::string& outPath, const std::vector<std::string>& inputs
         }
     }
     fxUnloadDevil();
-    FILE* f = std::fopen(outPath.c_str(), "wb");
-    bool written = f && std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    if (f && std::fclose(f) != 0)
-        written = false;
-    if (!written) {
-        std::fprintf(stderr, "lwdecode: cannot write %s\n", outPath.c_str());
+    std::string why;
+    if (!fxReplaceFile(outPath.c_str(), out, &why)) {
+        std::fprintf(stderr, "lwdecode: %s\n", why.c_str());
         return 1;
     }
     std::printf("lwdecode: %d pictures decoded with %s into %s\n", count, decoder.c_str(), outPath.c_str());

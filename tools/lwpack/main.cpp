@@ -297,16 +297,10 @@ int localExtract(int argc, char** argv)
         std::fprintf(stderr, "lwpack: %s: no entry with id %d\n", argv[0], id);
         return 1;
     }
-    std::string tmp = std::string(argv[2]) + ".tmp";
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(tmp.c_str(), "wb"), std::fclose);
-    bool ok = f && std::fwrite(d->start, 1, static_cast<size_t>(d->size), f.get()) == static_cast<size_t>(d->size);
-    ok = f && std::fclose(f.release()) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(tmp, argv[2], ec);
-    if (!ok || ec) {
-        std::filesystem::remove(tmp, ec);
-        std::fprintf(stderr, "lwpack: %s: cannot write\n", argv[2]);
+    std::string why;
+    if (!fxReplaceFile(argv[2], std::string(reinterpret_cast<const char*>(d->start), static_cast<size_t>(d->size)),
+                       &why)) {
+        std::fprintf(stderr, "lwpack: %s\n", why.c_str());
         return 1;
     }
     return 0;
