@@ -199,7 +199,7 @@ bool localImportLine(ObjData* d, char* line, int number, const char** why)
     return true;
 }
 
-bool localImportObj(const std::string& text, const char* path, ObjData* d, FXStr* why)
+bool localImportObj(const std::string& text, const char* path, ObjData* d, std::string* why)
 {
     size_t at = 0;
     int number = 0;
@@ -257,12 +257,12 @@ void FXMesh::ComputeNormals()
     Normalize(false);
 }
 
-bool FXModel::ImportObj(const char* path, FXStr* why)
+bool FXModel::ImportObj(const char* path, std::string* why)
 {
     return fxImportObj(this, path, why, nullptr);
 }
 
-bool fxImportObj(FXModel* model, const char* path, FXStr* why, FXStrArray* warnings)
+bool fxImportObj(FXModel* model, const char* path, std::string* why, FXStrArray* warnings)
 {
     if (!model)
         return false;

@@ -203,11 +203,11 @@ bool Builder::Fail(int line, const char* fmt, ...)
     va_start(args, fmt);
     std::vsnprintf(text, sizeof text, fmt, args);
     va_end(args);
-    if (owner->error.IsEmpty()) {
+    if (owner->error.empty()) {
+        owner->error = manifest;
         if (line > 0)
-            owner->error.Format("%s:%d: %s", manifest.c_str(), line, text);
-        else
-            owner->error.Format("%s: %s", manifest.c_str(), text);
+            owner->error += ":" + std::to_string(line);
+        owner->error += std::string(": ") + text;
     }
     return false;
 }
@@ -395,10 +395,10 @@ bool Builder::Warnings(const Entry& e, const FXStrArray& found)
 
 bool Builder::Import(const Entry& e, const fs::path& obj, FXModel* m)
 {
-    FXStr why;
+    std::string why;
     FXStrArray found;
     if (!fxImportObj(m, obj.string().c_str(), &why, &found))
-        return Fail(e.line, "%s", why.Get());
+        return Fail(e.line, "%s", why.c_str());
     if (!Warnings(e, found))
         return false;
     if (m->meshes.count == 0)
@@ -417,9 +417,9 @@ bool Builder::Library(const Entry& e)
 {
     fs::path src = fs::absolute(Source(e.source)).lexically_normal();
     FXMatlib lib;
-    FXStr why;
+    std::string why;
     if (!fxImportMtl(&lib, src.string().c_str(), &why))
-        return Fail(e.line, "%s", why.Get());
+        return Fail(e.line, "%s", why.c_str());
     lib.name.Set(src.filename().string().c_str());
     pkg.baseDir.Set(src.parent_path().string().c_str());
     if (!lib.Compile(&pkg))
@@ -694,10 +694,10 @@ bool Builder::Run()
 
 bool FXPackageBuilder::Build(const char* manifest, const char* out)
 {
-    error.Clear();
+    error.clear();
     entries = totalEntries = 0;
     if (!manifest || !out || !*manifest || !*out) {
-        error.Set("a manifest and an output file are needed");
+        error = "a manifest and an output file are needed";
         return false;
     }
     Builder b(this, manifest, out);

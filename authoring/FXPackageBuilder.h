@@ -22,6 +22,8 @@
 #include "base/FXStr.h"
 #include "base/FXStrArray.h"
 
+#include <string>
+
 class FXPackageBuilder {
 public:
     bool quiet;      // no progress and no summary
@@ -30,7 +32,7 @@ public:
     // Animations whose frames would build more vertices and indices than
     // this (a mesh counting one more) are refused, as the show refuses them.
     long long animationLimit;
-    FXStr error;     // the first error of the last Build, "FILE:LINE: what"
+    std::string error; // the first error of the last Build, "FILE:LINE: what"
     FXStrArray warnings; // of the last Build, in the order they arose
     int entries;     // entries of the manifest built by the last Build
     int totalEntries; // package rows written, references included

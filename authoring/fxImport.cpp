@@ -103,7 +103,7 @@ FXMaterial* localNewMaterial(FXMatlib* lib)
 
 } // namespace
 
-void fxImportFail(FXStr* why, const char* who, const char* fmt, ...)
+void fxImportFail(std::string* why, const char* who, const char* fmt, ...)
 {
     char text[1024];
     va_list args;
@@ -112,10 +112,10 @@ void fxImportFail(FXStr* why, const char* who, const char* fmt, ...)
     va_end(args);
     err("%s: %s\n", who, text);
     if (why)
-        why->Set(text);
+        *why = text;
 }
 
-bool fxReadSourceText(const char* path, std::string* text, FXStr* why)
+bool fxReadSourceText(const char* path, std::string* text, std::string* why)
 {
     std::string bytes;
     errno = 0;
@@ -168,7 +168,7 @@ std::string fxSourceSibling(const char* from, const std::string& ref)
     return p.substr(0, slash + 1) + r;
 }
 
-bool fxImportMtl(FXMatlib* lib, const char* path, FXStr* why)
+bool fxImportMtl(FXMatlib* lib, const char* path, std::string* why)
 {
     if (!lib)
         return false;

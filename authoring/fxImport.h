@@ -25,10 +25,10 @@ class FXModel;
 // (when given): the system's message for a file that cannot be read, or
 // what is wrong with its encoding; a text with NUL characters is refused,
 // since a UTF-16 file without its byte-order mark reads as one.
-bool fxReadSourceText(const char* path, std::string* text, FXStr* why);
+bool fxReadSourceText(const char* path, std::string* text, std::string* why);
 
 // An import's error: traced after "who: " and put in why (when given).
-void fxImportFail(FXStr* why, const char* who, const char* fmt, ...) FX_PRINTF(3, 4);
+void fxImportFail(std::string* why, const char* who, const char* fmt, ...) FX_PRINTF(3, 4);
 
 // A reference as written in a source, "\" turned into "/".
 std::string fxSourceRef(const std::string& ref);
@@ -43,10 +43,10 @@ std::string fxSourceSibling(const char* from, const std::string& ref);
 // False when the file cannot be read, or a texture it names is missing or
 // undecodable (when the image library is bound): why then names the file and
 // line.
-bool fxImportMtl(FXMatlib* lib, const char* path, FXStr* why);
+bool fxImportMtl(FXMatlib* lib, const char* path, std::string* why);
 
 // FXModel::ImportObj with warnings pushed to `warnings` (traced when it is
 // null): a "mtllib" file that cannot be opened leaves the model without a
 // library, so every mesh gets the default material
 // (authoring/FXModelImport.cpp).
-bool fxImportObj(FXModel* model, const char* path, FXStr* why, FXStrArray* warnings);
+bool fxImportObj(FXModel* model, const char* path, std::string* why, FXStrArray* warnings);

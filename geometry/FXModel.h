@@ -9,6 +9,7 @@
 #include "render/PRender.h"
 
 #include <cstdio>
+#include <string>
 
 class FXMatlib;
 class FXPackage;
@@ -63,7 +64,7 @@ public:
     // their texture's, with its extents. False, with the file and line traced
     // and put in why (when given), on a file that cannot be read or a
     // malformed line.
-    bool ImportObj(const char* path, FXStr* why = nullptr);
+    bool ImportObj(const char* path, std::string* why = nullptr);
 
     // Opaque meshes, then transpMode 1 as back faces (reverse order) and front
     // faces, then transpMode 2 without and with depth writing.

@@ -20,10 +20,10 @@ bool fxProbePackage(const char* folder, std::string* why)
         return false;
     }
     FXPackage pkg;
-    FXStrArray problems;
+    std::string problems;
     if (!pkg.LoadFromMemory(bytes.data(), static_cast<long>(bytes.size()), &problems)) {
-        const char* first = problems.count > 0 ? problems.Get(0) : nullptr;
-        *why = path + ": not a package (" + (first && *first ? first : "malformed") + ")";
+        std::string first = problems.substr(0, problems.find('\n'));
+        *why = path + ": not a package (" + (first.empty() ? "malformed" : first) + ")";
         return false;
     }
     return true;

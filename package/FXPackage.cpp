@@ -106,17 +106,19 @@ bool FXPackage::Load(const char* path)
     return true;
 }
 
-bool FXPackage::LoadFromMemory(const void* bytes, long n, FXStrArray* problems)
+bool FXPackage::LoadFromMemory(const void* bytes, long n, std::string* why)
 {
-    return Parse(bytes, n, problems, false);
+    return Parse(bytes, n, why, false);
 }
 
-bool FXPackage::Parse(const void* bytes, long n, FXStrArray* problems, bool inPlace)
+bool FXPackage::Parse(const void* bytes, long n, std::string* why, bool inPlace)
 {
     Destroy();
-    auto problem = [problems](const char* text) {
-        if (problems)
-            problems->Push(text);
+    if (why)
+        why->clear();
+    auto problem = [why](const char* text) {
+        if (why)
+            *why += (why->empty() ? "" : "\n") + std::string(text);
         return false;
     };
     const unsigned char* in = static_cast<const unsigned char*>(bytes);

@@ -13,6 +13,8 @@
 #include "base/FXStrArray.h"
 #include "package/FXNameServer.h"
 
+#include <string>
+
 class FXPackageData;
 
 // Picture type codes of the image library, chosen by file extension.
@@ -50,9 +52,8 @@ public:
     // is missing or malformed (see above). True when a package was read.
     bool Load(const char* path);
     // The same from bytes in memory (what Load reads from the file). When
-    // problems is given, every reason for rejecting is added to it, one line
-    // each.
-    bool LoadFromMemory(const void* bytes, long n, FXStrArray* problems = nullptr);
+    // why is given, it gets every reason for rejecting, one a line.
+    bool LoadFromMemory(const void* bytes, long n, std::string* why = nullptr);
     // Empties the tables, data area, cursors and authoring queues; the name
     // server and base directory stay.
     void Destroy();
@@ -100,7 +101,7 @@ private:
     void DeleteCursors();
     // LoadFromMemory's work; with inPlace the data area is kept where it
     // lies in bytes (untransposed payloads only) instead of copied.
-    bool Parse(const void* bytes, long n, FXStrArray* problems, bool inPlace);
+    bool Parse(const void* bytes, long n, std::string* why, bool inPlace);
     // Frees the data area.
     void ReleaseData();
 };

@@ -90,7 +90,7 @@ TEST_F(PackageBuilderTest, OneOfEachKindReadsBackThroughTheEngine)
                       "phaser    40   duration=2.5 loop=yes\n"
                       "matrix    41   values=2,0,0,0,0,2,0,0,0,0,2,0,1,2,3,1\n",
                       &b))
-        << b.error.Get();
+        << b.error;
     EXPECT_EQ(b.entries, 8);
     FXPackage pkg;
     ASSERT_TRUE(pkg.Load(dir.File("show.dat").c_str()));
@@ -166,8 +166,8 @@ TEST_F(PackageBuilderTest, ErrorsNameTheLineAndLeaveNoOutput)
     for (const auto& c : cases) {
         FXPackageBuilder b;
         EXPECT_FALSE(Build(c.first, &b)) << c.first;
-        EXPECT_NE(std::string(b.error.Get()).find(c.second), std::string::npos) << b.error.Get();
-        EXPECT_NE(std::string(b.error.Get()).find("show.manifest"), std::string::npos) << b.error.Get();
+        EXPECT_NE(b.error.find(c.second), std::string::npos) << b.error;
+        EXPECT_NE(b.error.find("show.manifest"), std::string::npos) << b.error;
         EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat"))) << c.first;
     }
 
@@ -176,7 +176,7 @@ TEST_F(PackageBuilderTest, ErrorsNameTheLineAndLeaveNoOutput)
           Quad(0).replace(Quad(0).find("f 1/1 2/2 3/3 4/4"), 17, "f 1/1 2/2 4/4\nf 2/2 3/3 4/4"));
     FXPackageBuilder b;
     EXPECT_FALSE(Build("animation 8 key-*.obj\n", &b));
-    EXPECT_NE(std::string(b.error.Get()).find("does not share the topology"), std::string::npos) << b.error.Get();
+    EXPECT_NE(b.error.find("does not share the topology"), std::string::npos) << b.error;
     EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat")));
 }
 
@@ -189,7 +189,7 @@ TEST_F(PackageBuilderTest, WindowsPathsMissingFilesAndStrictBuilds)
     std::string quad = Quad(0);
     Write(dir.File("win.obj"), quad.replace(0, std::strlen("mtllib lib.mtl"), "mtllib .\\win.mtl"));
     FXPackageBuilder b;
-    ASSERT_TRUE(Build("model 2 win.obj\nlibrary 3 win.mtl\n", &b)) << b.error.Get();
+    ASSERT_TRUE(Build("model 2 win.obj\nlibrary 3 win.mtl\n", &b)) << b.error;
     EXPECT_EQ(b.warnings.count, 0);
     FXPackage pkg;
     ASSERT_TRUE(pkg.Load(dir.File("show.dat").c_str()));
@@ -232,9 +232,9 @@ TEST_F(PackageBuilderTest, WindowsPathsMissingFilesAndStrictBuilds)
         std::string path = std::string(manifest).find("library") != std::string::npos
                                ? std::filesystem::absolute(dir.File("bad.mtl")).lexically_normal().string()
                                : dir.File("bad.mtl");
-        EXPECT_EQ(std::string(bad.error.Get()), dir.File("show.manifest") + line + path + ":3: texture art/none.jpg: " +
+        EXPECT_EQ(bad.error, dir.File("show.manifest") + line + path + ":3: texture art/none.jpg: " +
                                                     std::strerror(ENOENT));
-        EXPECT_EQ(std::string(bad.error.Get()).find("cannot write"), std::string::npos);
+        EXPECT_EQ(bad.error.find("cannot write"), std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat"))) << manifest;
     }
 
@@ -244,7 +244,7 @@ TEST_F(PackageBuilderTest, WindowsPathsMissingFilesAndStrictBuilds)
     const std::string warning = dir.File("lost.obj") + ":1: warning: material library gone/lib.mtl: " +
                                 std::strerror(ENOENT) + "; its materials get the default";
     FXPackageBuilder loose;
-    ASSERT_TRUE(Build("model 2 lost.obj\nmodel 4 quad.obj\n", &loose)) << loose.error.Get();
+    ASSERT_TRUE(Build("model 2 lost.obj\nmodel 4 quad.obj\n", &loose)) << loose.error;
     ASSERT_EQ(loose.warnings.count, 1);
     EXPECT_EQ(std::string(loose.warnings.Get(0)), warning);
     FXPackage made;
@@ -260,8 +260,8 @@ TEST_F(PackageBuilderTest, WindowsPathsMissingFilesAndStrictBuilds)
     FXPackageBuilder strict;
     strict.strict = true;
     EXPECT_FALSE(Build("model 2 lost.obj\nmodel 4 quad.obj\n", &strict));
-    EXPECT_EQ(std::string(strict.error.Get()).find(dir.File("show.manifest") + ":1: " + warning), 0u)
-        << strict.error.Get();
+    EXPECT_EQ(strict.error.find(dir.File("show.manifest") + ":1: " + warning), 0u)
+        << strict.error;
     EXPECT_EQ(strict.warnings.count, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.File("show.dat")));
 }
@@ -273,13 +273,13 @@ TEST_F(PackageBuilderTest, AnimationsTheShowWouldRefuseAreErrors)
     const long long elements = (4 + 6 + 1) * 2;
     FXPackageBuilder fits;
     fits.animationLimit = elements;
-    EXPECT_TRUE(Build("picture 1 pic.png\nanimation 8 key-*.obj\n", &fits)) << fits.error.Get();
+    EXPECT_TRUE(Build("picture 1 pic.png\nanimation 8 key-*.obj\n", &fits)) << fits.error;
     std::filesystem::remove(dir.File("show.dat"));
 
     FXPackageBuilder over;
     over.animationLimit = elements - 1;
     EXPECT_FALSE(Build("picture 1 pic.png\nanimation 8 key-*.obj\n", &over));
-    EXPECT_EQ(std::string(over.error.Get()),
+    EXPECT_EQ(over.error,
               dir.File("show.manifest") + ":2: 2 key frames of 1 meshes make " + std::to_string(elements) +
                   " vertices and indices (one more per mesh), over the " + std::to_string(elements - 1) +
                   " the show loads");

@@ -89,13 +89,13 @@ TEST(fxImport, EveryEncodingGivesTheModelOfThePlainFile)
         Write(folder + "/model.obj", form.second(obj));
         Write(folder + "/lib.mtl", form.second(mtl));
         std::string text;
-        FXStr why;
-        ASSERT_TRUE(fxReadSourceText((folder + "/lib.mtl").c_str(), &text, &why)) << form.first << ": " << why.Get();
+        std::string why;
+        ASSERT_TRUE(fxReadSourceText((folder + "/lib.mtl").c_str(), &text, &why)) << form.first << ": " << why;
         EXPECT_EQ(text, mtl) << form.first;
 
         FXModel m;
-        FXStr error;
-        ASSERT_TRUE(m.ImportObj((folder + "/model.obj").c_str(), &error)) << form.first << ": " << error.Get();
+        std::string error;
+        ASSERT_TRUE(m.ImportObj((folder + "/model.obj").c_str(), &error)) << form.first << ": " << error;
         if (std::string(form.first) == "plain") {
             ASSERT_EQ(m.meshes.count, 2);
             EXPECT_STREQ(Mesh(m, 0)->matName.Get(), "Holz_ä");
@@ -133,19 +133,19 @@ TEST(fxImport, EveryEncodingGivesTheModelOfThePlainFile)
     for (const auto& b : bad) {
         Write(dir.File("bad.obj"), b.first);
         FXModel m;
-        FXStr why;
+        std::string why;
         EXPECT_FALSE(m.ImportObj(dir.File("bad.obj").c_str(), &why));
-        EXPECT_NE(std::string(why.Get()).find(dir.File("bad.obj") + ": "), std::string::npos) << why.Get();
-        EXPECT_NE(std::string(why.Get()).find(b.second), std::string::npos) << why.Get();
+        EXPECT_NE(std::string(why).find(dir.File("bad.obj") + ": "), std::string::npos) << why;
+        EXPECT_NE(std::string(why).find(b.second), std::string::npos) << why;
         EXPECT_EQ(m.meshes.count, 0);
     }
     // An MTL that cannot be text fails the OBJ that names it.
     Write(dir.File("plain/lib.mtl"), std::string("\xff\xfen", 3));
     FXModel m;
-    FXStr why;
+    std::string why;
     EXPECT_FALSE(m.ImportObj(dir.File("plain/model.obj").c_str(), &why));
-    EXPECT_NE(std::string(why.Get()).find(dir.File("plain/lib.mtl") + ": a UTF-16 text"), std::string::npos)
-        << why.Get();
+    EXPECT_NE(std::string(why).find(dir.File("plain/lib.mtl") + ": a UTF-16 text"), std::string::npos)
+        << why;
 }
 
 TEST(fxImport, FilesAreNamedWithEitherSeparatorAndMissingOnesAreNamed)
@@ -160,8 +160,8 @@ TEST(fxImport, FilesAreNamedWithEitherSeparatorAndMissingOnesAreNamed)
     Write(dir.File("model.obj"), "# from Windows\nmtllib sub\\lib.mtl\n" + faces);
 
     FXModel m;
-    FXStr why;
-    ASSERT_TRUE(m.ImportObj(dir.File("model.obj").c_str(), &why)) << why.Get();
+    std::string why;
+    ASSERT_TRUE(m.ImportObj(dir.File("model.obj").c_str(), &why)) << why;
     ASSERT_NE(m.matlib, nullptr);
     EXPECT_STREQ(m.matlibName.Get(), dir.File("sub/lib.mtl").c_str());
     const FXMaterial* a = m.matlib->FindMaterial("a");
@@ -182,9 +182,9 @@ TEST(fxImport, FilesAreNamedWithEitherSeparatorAndMissingOnesAreNamed)
     for (const auto& t : textures) {
         Write(dir.File("sub/bad.mtl"), std::string("newmtl a\n\nmap_Kd ") + t.first + "\n");
         FXMatlib lib;
-        FXStr error;
+        std::string error;
         EXPECT_FALSE(fxImportMtl(&lib, dir.File("sub/bad.mtl").c_str(), &error));
-        EXPECT_EQ(std::string(error.Get()), dir.File("sub/bad.mtl") + ":3: " + t.second);
+        EXPECT_EQ(std::string(error), dir.File("sub/bad.mtl") + ":3: " + t.second);
         EXPECT_EQ(lib.materials.count, 0);
     }
 
@@ -193,7 +193,7 @@ TEST(fxImport, FilesAreNamedWithEitherSeparatorAndMissingOnesAreNamed)
     Write(dir.File("lost.obj"), "o lost\nmtllib gone\\lib.mtl\n" + faces);
     FXModel lost;
     FXStrArray warnings;
-    ASSERT_TRUE(fxImportObj(&lost, dir.File("lost.obj").c_str(), &why, &warnings)) << why.Get();
+    ASSERT_TRUE(fxImportObj(&lost, dir.File("lost.obj").c_str(), &why, &warnings)) << why;
     ASSERT_EQ(warnings.count, 1);
     EXPECT_EQ(std::string(warnings.Get(0)), dir.File("lost.obj") + ":2: warning: material library gone/lib.mtl: " +
                                                 NoFile() + "; its materials get the default");
@@ -214,8 +214,8 @@ TEST(fxImport, MaterialFilesReadAsTheEngineReadsThem)
                                "newmtl glass   extra\nNx Kd 0 0 1\nd 0.5\nmap_Ka nothing.png\nnewmtl gold\n");
     FXMatlib engine, authoring;
     ASSERT_TRUE(engine.LoadFromMtl(dir.File("lib.mtl").c_str()));
-    FXStr why;
-    ASSERT_TRUE(fxImportMtl(&authoring, dir.File("lib.mtl").c_str(), &why)) << why.Get();
+    std::string why;
+    ASSERT_TRUE(fxImportMtl(&authoring, dir.File("lib.mtl").c_str(), &why)) << why;
     ASSERT_EQ(authoring.materials.count, engine.materials.count);
     ASSERT_EQ(authoring.materials.count, 4);
     for (int i = 0; i < engine.materials.count; ++i) {
@@ -237,7 +237,7 @@ TEST(fxImport, MaterialFilesReadAsTheEngineReadsThem)
 
     FXMatlib missing;
     EXPECT_FALSE(fxImportMtl(&missing, dir.File("none.mtl").c_str(), &why));
-    EXPECT_EQ(std::string(why.Get()), dir.File("none.mtl") + ": " + NoFile());
+    EXPECT_EQ(std::string(why), dir.File("none.mtl") + ": " + NoFile());
 }
 
 TEST(fxImport, ImportedModelSavesAndLoadsBackAsImported)
@@ -252,8 +252,8 @@ TEST(fxImport, ImportedModelSavesAndLoadsBackAsImported)
                              "vt 0 0\nvt 1 0\nvt 1 1\nvt 0.5 0.25\n"
                              "usemtl wood\nf 1/1 2/2 3/3 4/4\nusemtl paint\nf 1/4 3/3 4/1\n");
     FXModel imported;
-    FXStr why;
-    ASSERT_TRUE(imported.ImportObj(dir.File("m.obj").c_str(), &why)) << why.Get();
+    std::string why;
+    ASSERT_TRUE(imported.ImportObj(dir.File("m.obj").c_str(), &why)) << why;
     ASSERT_EQ(imported.meshes.count, 2);
     const FXMesh* wood = Mesh(imported, 0);
     ASSERT_NE(wood->material, nullptr);

@@ -143,14 +143,17 @@ bool localOpen(const char* path, FXPackage* pkg, bool toStdout)
         std::fprintf(toStdout ? stdout : stderr, "lwpack: %s: cannot read: %s\n", path, why.c_str());
         return false;
     }
-    FXStrArray problems;
+    std::string problems;
     if (pkg->LoadFromMemory(bytes.data(), static_cast<long>(bytes.size()), &problems))
         return true;
-    for (int i = 0; i < problems.count; ++i)
-        std::fprintf(toStdout ? stdout : stderr, "lwpack: %s: not a valid package: %s\n", path,
-                     problems.Get(i) ? problems.Get(i) : "");
-    if (problems.count == 0)
-        std::fprintf(toStdout ? stdout : stderr, "lwpack: %s: not a valid package\n", path);
+    size_t at = 0;
+    do {
+        size_t end = problems.find('\n', at);
+        std::string one = problems.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        std::fprintf(toStdout ? stdout : stderr, "lwpack: %s: not a valid package%s%s\n", path,
+                     one.empty() ? "" : ": ", one.c_str());
+        at = end == std::string::npos ? end : end + 1;
+    } while (at != std::string::npos);
     return false;
 }
 
@@ -250,7 +253,7 @@ int localBuild(int argc, char** argv)
     for (int i = 0; i < b.warnings.count; ++i)
         std::fprintf(stderr, "lwpack: %s\n", b.warnings.Get(i));
     if (!ok) {
-        std::fprintf(stderr, "lwpack: %s\n", b.error.Get());
+        std::fprintf(stderr, "lwpack: %s\n", b.error.c_str());
         return 1;
     }
     if (!b.quiet)
