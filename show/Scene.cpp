@@ -347,6 +347,9 @@ void localBuild(void* window, bool preview_, bool loop)
             fxSetPath(1);
             trc("start-up: movies ready\n");
 
+            // As constructed: a second start must not go on from where the
+            // first one's clock left the circles.
+            rot_phase = FXPhaser();
             rot_phase.duration = 15.0;
             rot_phase.loop = true;
             rot_phase.pingPong = true;
@@ -355,6 +358,7 @@ void localBuild(void* window, bool preview_, bool loop)
             FXPhaser* circles[3] = {&light1_phase1, &light2_phase1, &light3_phase1};
             const double periods[3] = {12.0, 14.0, 10.0};
             for (int i = 0; i < 3; ++i) {
+                *circles[i] = FXPhaser();
                 circles[i]->duration = periods[i];
                 circles[i]->loop = true;
                 circles[i]->pingPong = false;

@@ -12,13 +12,16 @@
 #include "device/fxGLHeaders.h"
 #include "show/Scene.h"
 #include "support/PngWriter.h"
+#include "support/SpyEnv.h"
 #include "support/TempFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -55,8 +58,9 @@ std::string Sheet(float bend, bool library = true)
     return s;
 }
 
-// Every source of the show into dir, then the package dir/lwhirl.dat.
-bool BuildPackage(const std::string& dir, bool sheetLibrary = true)
+// Every source of the show into dir, then the package dir/lwhirl.dat: a
+// sheet of sheetFrames key frames (none: no entry), movies of movieFrames.
+bool BuildPackage(const std::string& dir, bool sheetLibrary = true, int sheetFrames = 3, int movieFrames = 9)
 {
     namespace fs = std::filesystem;
     bool ok = WritePng(dir + "/notice.png", 30, 8, std::vector<uint32_t>(30 * 8, kNotice)) &&
@@ -64,11 +68,11 @@ bool BuildPackage(const std::string& dir, bool sheetLibrary = true)
               WritePng(dir + "/small.png", 8, 8, std::vector<uint32_t>(8 * 8, 0xff808080u));
     Write(dir + "/sheet.mtl", "newmtl Material.001\nKd 1 1 1\n");
     Write(dir + "/coin.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < sheetFrames; ++k)
         Write(dir + "/sheet-" + std::to_string(k) + ".obj", Sheet(0.2f * k, sheetLibrary));
     for (const char* m : {"pole", "m0", "m1", "m2", "m3"}) {
         fs::create_directories(dir + "/" + m);
-        int frames = std::string(m) == "pole" ? 3 : 9;
+        int frames = std::string(m) == "pole" ? 3 : movieFrames;
         for (int i = 0; i < frames; ++i) {
             std::vector<uint32_t> px(16 * 16, 0);
             for (int y = 4; y < 12; ++y)
@@ -77,11 +81,12 @@ bool BuildPackage(const std::string& dir, bool sheetLibrary = true)
             ok = ok && WritePng(dir + "/" + m + "/" + std::to_string(10 + i) + ".png", 16, 16, px);
         }
     }
+    std::string sheet = sheetFrames > 0 ? "animation 8 sheet-*.obj times=500 loop=no\n" : "";
     Write(dir + "/show.manifest", "picture 3 notice.png\npicture 12 preview.png\npicture 4 small.png\n"
-                                  "model 2 coin.obj\npicture 687 small.png\npicture 688 small.png\n"
-                                  "animation 8 sheet-*.obj times=500 loop=no\n"
-                                  "movie 11 pole/ fps=10\nmovie 133 m0/ fps=25\nmovie 454 m1/ fps=25\n"
-                                  "movie 685 m2/ fps=25\nmovie 686 m3/ fps=25\n");
+                                  "model 2 coin.obj\npicture 687 small.png\npicture 688 small.png\n" +
+                                      sheet +
+                                      "movie 11 pole/ fps=10\nmovie 133 m0/ fps=25\nmovie 454 m1/ fps=25\n"
+                                      "movie 685 m2/ fps=25\nmovie 686 m3/ fps=25\n");
     FXPackageBuilder b;
     b.quiet = true;
     return ok && b.Build((dir + "/show.manifest").c_str(), (dir + "/lwhirl.dat").c_str());
@@ -145,11 +150,14 @@ protected:
         gr.hideMultitexture = false;
         std::filesystem::current_path(cwd);
     }
-    // One frame drawn by the test thread, then 1/30 s of show time.
-    void Frame()
+    // One frame drawn by the test thread through env, then 1/30 s of show
+    // time; the frame's start time.
+    double Frame(PEnv* env = &gr)
     {
-        sc.OnRender(&gr, fxGetTime());
+        double t = fxGetTime();
+        sc.OnRender(env, t);
         fxAdvanceClock(1.0 / 30);
+        return t;
     }
 
     TempDir dir;
@@ -275,14 +283,12 @@ TEST_F(SceneTest, NoticeWithoutMultitexturingIsDrawnLastAtItsOwnSize)
 
 TEST_F(SceneTest, PreviewLoadsOnlyItsPictures)
 {
-    std::filesystem::remove(dir.File("lwhirl.log"));
     BuildScene(&window, true);
     gr.SetAct(true);
     for (int k = 0; k < 3; ++k)
         Frame();
     EXPECT_EQ(presents.count, 3) << "every frame, the first too";
     EXPECT_EQ(capture.begins, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("lwhirl.log")));
     EXPECT_GT(preview_mat.GetWidth(), 0);
     EXPECT_GT(err_gad.picture.GetWidth(), 0);
     EXPECT_EQ(scr_anim.frames.count, 0);
@@ -306,4 +312,279 @@ TEST_F(SceneTest, DestroyWaitsForTheFrameAndCyclesRepeat)
         EXPECT_FALSE(gr.running);
         EXPECT_EQ(gr.hglrc, nullptr);
     }
+}
+
+namespace {
+
+// The sheet's matrix for progress f and rotation phase r: lifted, turned
+// about y and x, enlarged, and moved back in depth.
+FXMatrix SheetMatrix(float f, float r)
+{
+    FXMatrix ty, ry, rx, s, tz, a, b;
+    ty.SetMoveF(0, 0.25f * f, 0);
+    ry.SetRotateY((r * 90.0f - 45.0f) * f);
+    rx.SetRotateX(f * -7.0f);
+    s.SetScaleF(0.4f * f + 1.0f, 0.4f * f + 1.0f, 1.6f * f + 1.0f);
+    tz.SetMoveF(0, 0, -0.2f * f);
+    a.Multiply(&ty, &ry);
+    b.Multiply(&a, &rx);
+    a.Multiply(&b, &s);
+    b.Multiply(&a, &tz);
+    return b;
+}
+
+// The movies' matrix: shrunk, and for movies 2 and 3 moved a little right.
+FXMatrix MovieMatrix(int id)
+{
+    FXMatrix s, right, out;
+    s.SetScaleF(0.8f, 0.9f, 1.0f);
+    right.SetMoveF(0.045816734f, 0, 0);
+    if (id == 2 || id == 3)
+        out.Multiply(&s, &right);
+    else
+        out.Copy(&s);
+    return out;
+}
+
+::testing::AssertionResult SameMatrix(const float* got, const FXMatrix& want)
+{
+    for (int i = 0; i < 16; ++i)
+        if (std::fabs(got[i] - want.m[i]) > 1e-5f) {
+            std::string g, w;
+            for (int j = 0; j < 16; ++j) {
+                g += std::to_string(got[j]) + " ";
+                w += std::to_string(want.m[j]) + " ";
+            }
+            return ::testing::AssertionFailure() << "element " << i << ": drawn with " << g << "; expected " << w;
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// Each red spot light circles its own centre at z -1, radius 0.4, light2
+// one way in 12 s, light3 and light4 the other in 14 s and 10 s, with the
+// show's 3.1415 for pi.
+struct Circle {
+    const FXLight* light;
+    float cx, cy, turn; // turn: radians per second, signed
+};
+
+float Angle(const Circle& c)
+{
+    return std::atan2(c.light->pos[0] - c.cx, c.light->pos[1] - c.cy);
+}
+
+bool IsShowMesh(const FXMesh* m)
+{
+    if (m == &pole.desk.mesh)
+        return true;
+    for (const SMovie& v : movie)
+        if (m == &v.desk.mesh)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(SceneTest, ScriptPlacesLightsSheetAndMoviesAndColoursThem)
+{
+    // 22 movie frames: phase 5/21 fades the first movie to 0.952, so the
+    // backdrop reaches full brightness in a frame that began below it.
+    ASSERT_TRUE(BuildPackage(dir.path, true, 3, 22));
+    BuildScene(&window, false);
+    ASSERT_NE(gr.hglrc, nullptr);
+    gr.SetAct(true);
+    SpyEnv spy(&gr);
+    Frame(&spy);
+    const float kTurn = 2 * 3.1415f;
+    const Circle circles[3] = {{&light2, -0.7f, -0.7f, kTurn / 12},
+                               {&light3, 0.7f, -0.7f, -kTurn / 14},
+                               {&light4, 0.0f, 0.7f, -kTurn / 10}};
+    float angles[3] = {0, 0, 0};
+    double tLast = 0;
+    int meshFrames = 0, movieFrames = 0, poleSwitch = 0;
+    for (int k = 0; k < 400 && movie_ends < 1; ++k) {
+        float fBefore = falling, blackBefore = movie_black;
+        int animBefore = anim_id, idBefore = movie_id;
+        bool poleBefore = first_pole;
+        spy.Clear();
+        double t = Frame(&spy);
+        SCOPED_TRACE("frame " + std::to_string(k) + ", falling " + std::to_string(fBefore) + ", movie_black " +
+                     std::to_string(blackBefore));
+
+        // Lights: on their circles, turning at their speeds; white light 1
+        // dimmed by the progress, the spots by the movies' brightness.
+        for (int i = 0; i < 3; ++i) {
+            const FXLight* l = circles[i].light;
+            float dx = l->pos[0] - circles[i].cx, dy = l->pos[1] - circles[i].cy;
+            ASSERT_NEAR(std::sqrt(dx * dx + dy * dy), 0.4f, 1e-5f) << "light " << i + 2;
+            ASSERT_FLOAT_EQ(l->pos[2], -1.0f);
+            ASSERT_FLOAT_EQ(l->pos[3], 1.0f) << "positional";
+            float a = Angle(circles[i]);
+            if (k > 0) {
+                float turned = std::remainder(a - angles[i], 2 * 3.14159265f);
+                ASSERT_NEAR(turned, circles[i].turn * static_cast<float>(t - tLast), 5e-4f) << "light " << i + 2;
+            }
+            angles[i] = a;
+            float b = blackBefore * 0.6f + 0.4f;
+            ASSERT_NEAR(l->diffuse[0], b, 1e-6f);
+            ASSERT_NEAR(l->diffuse[1], 0.1f * b, 1e-6f);
+            ASSERT_NEAR(l->diffuse[2], 0.1f * b, 1e-6f);
+            ASSERT_NEAR(l->specular[0], b, 1e-6f);
+        }
+        tLast = t;
+        for (int c = 0; c < 3; ++c)
+            ASSERT_NEAR(light1.diffuse[c], 1.0f - fBefore, 1e-6f);
+
+        // The sheet, every frame: its matrix follows the progress at the
+        // frame's start and the rotation phase.
+        int sheetDraws = 0;
+        for (const SpyEnv::Draw& d : spy.draws) {
+            if (IsShowMesh(d.mesh))
+                continue;
+            ++sheetDraws;
+            ASSERT_TRUE(SameMatrix(d.matrix, SheetMatrix(fBefore, rot_phase.phase)));
+        }
+        ASSERT_GT(sheetDraws, 0);
+        if (animBefore == 0) {
+            ++meshFrames;
+            continue;
+        }
+
+        // The movie phase: backdrop and movie shrunk, the movie coloured by
+        // the brightness at the frame's start even when the backdrop's
+        // fade-in ends in this frame.
+        ASSERT_GE(idBefore, 0);
+        std::vector<SpyEnv::Draw> p = spy.Of(&pole.desk.mesh), m = spy.Of(&movie[idBefore].desk.mesh);
+        ASSERT_EQ(p.size(), 1u);
+        ASSERT_EQ(m.size(), 1u);
+        ASSERT_TRUE(SameMatrix(p[0].matrix, MovieMatrix(0)));
+        ASSERT_TRUE(SameMatrix(m[0].matrix, MovieMatrix(idBefore)));
+        for (int c = 0; c < 4; ++c)
+            ASSERT_FLOAT_EQ(m[0].colour[c], blackBefore);
+        if (poleBefore && !first_pole) {
+            poleSwitch = k;
+            EXPECT_GE(blackBefore, 0.9f);
+            EXPECT_LT(blackBefore, 1.0f) << "the case where the frame's start and its end differ";
+            EXPECT_FLOAT_EQ(p[0].colour[0], 1.0f) << "the backdrop takes the full brightness at once";
+        }
+        ++movieFrames;
+    }
+    EXPECT_GT(meshFrames, 10);
+    EXPECT_GT(movieFrames, 10);
+    EXPECT_GT(poleSwitch, 0);
+
+    // Every movie in turn: 2 and 3 sit a little right of 0 and 1.
+    bool drawn[4] = {false, false, false, false};
+    for (int id = 0; id < 4; ++id) {
+        movie_id = id;
+        movie[id].Restart(fxGetTime());
+        for (int k = 0; k < 3; ++k) {
+            spy.Clear();
+            Frame(&spy);
+            for (int j = 0; j < 4; ++j)
+                for (const SpyEnv::Draw& d : spy.Of(&movie[j].desk.mesh)) {
+                    drawn[j] = true;
+                    ASSERT_TRUE(SameMatrix(d.matrix, MovieMatrix(j))) << "movie " << j;
+                }
+        }
+    }
+    for (int j = 0; j < 4; ++j)
+        EXPECT_TRUE(drawn[j]) << "movie " << j;
+    DestroyScene();
+}
+
+TEST_F(SceneTest, SecondStartReplaysTheShowFromItsStart)
+{
+    // The sheet's frames, which owe nothing to chance (the movies' order
+    // follows the generator's state, which goes on from the first start).
+    auto play = [&](std::vector<std::vector<uint32_t>>* frames) {
+        BuildScene(&window, false);
+        gr.SetAct(true);
+        EXPECT_EQ(anim_id, 0);
+        EXPECT_TRUE(first);
+        EXPECT_EQ(movie_id, -1);
+        EXPECT_TRUE(first_pole);
+        EXPECT_EQ(movie_ends, 0);
+        EXPECT_FLOAT_EQ(falling, 0);
+        EXPECT_FLOAT_EQ(movie_black, 0);
+        FXLight* order[5] = {&light, &light1, &light2, &light3, &light4};
+        for (int i = 0; i < PEnv::kMaxLights; ++i)
+            EXPECT_EQ(gr.lights[i], i < 5 ? order[i] : nullptr) << "slot " << i;
+        int before = presents.count;
+        Frame();
+        EXPECT_EQ(presents.count, before) << "the first frame is not presented";
+        for (int k = 0; k < 40; ++k) {
+            Frame();
+            if (anim_id == 0)
+                frames->push_back(presents.pixels);
+        }
+        EXPECT_EQ(anim_id, 1) << "into the movies";
+        DestroyScene();
+    };
+    std::vector<std::vector<uint32_t>> a, b;
+    play(&a);
+    // An earlier clock: nothing may go on from where the first start left it.
+    fxUseVirtualClock(4000.0);
+    play(&b);
+    ASSERT_EQ(a.size(), b.size());
+    ASSERT_GT(a.size(), 20u);
+    for (size_t k = 0; k < a.size(); ++k)
+        ASSERT_TRUE(a[k] == b[k]) << "presented frame " << k << " differs";
+}
+
+TEST_F(SceneTest, SheetOfFewerThanTwoKeyFramesGoesStraightToTheMovies)
+{
+    for (int frames : {1, 0}) {
+        SCOPED_TRACE(std::to_string(frames) + " key frames");
+        TempDir own;
+        ASSERT_TRUE(BuildPackage(own.path, true, frames));
+        std::snprintf(vornPath, sizeof vornPath, "%s", own.path.c_str());
+        fxUseVirtualClock(5000.0);
+        BuildScene(&window, false);
+        gr.SetAct(true);
+        EXPECT_EQ(scr_anim.frames.count, frames);
+        SpyEnv spy(&gr);
+        Frame(&spy);
+        Frame(&spy);
+        EXPECT_EQ(anim_id, 1);
+        EXPECT_FLOAT_EQ(falling, 1.0f);
+        ASSERT_GE(movie_id, 0);
+        float brightest = 0;
+        for (int k = 0; k < 10; ++k) {
+            spy.Clear();
+            int id = movie_id;
+            Frame(&spy);
+            ASSERT_EQ(spy.Of(&movie[id].desk.mesh).size(), 1u) << "the movie is drawn";
+            for (const SpyEnv::Draw& d : spy.draws)
+                for (float v : d.matrix)
+                    ASSERT_TRUE(std::isfinite(v));
+            for (const FXLight* l : {&light1, &light2, &light3, &light4})
+                for (int c = 0; c < 4; ++c)
+                    ASSERT_TRUE(std::isfinite(l->pos[c]) && std::isfinite(l->diffuse[c]));
+            ASSERT_TRUE(std::isfinite(movie_black));
+            brightest = std::max(brightest, movie_black);
+        }
+        EXPECT_FLOAT_EQ(brightest, 1.0f) << "the movie fades in";
+        DestroyScene();
+    }
+}
+
+// The preview opens no trace file. Only a process that has not yet started
+// a full show can tell, as the first full start keeps its file open: the
+// check runs in a process of its own.
+TEST_F(SceneTest, PreviewOpensNoTraceFile)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            if (fxTracesOpened())
+                std::_Exit(2);
+            BuildScene(&window, true);
+            gr.SetAct(true);
+            Frame();
+            bool opened = fxTracesOpened() || std::filesystem::exists(dir.File("lwhirl.log"));
+            DestroyScene();
+            std::_Exit(opened ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
