@@ -34,7 +34,58 @@ public:
     void Shutdown() override { ++shutdowns; }
 };
 
+// A 5 x 3 display whose rows lie 32 bytes apart, the bytes past each row
+// holding what the display left there.
+class PitchedDisplay : public PScreenCapture {
+public:
+    unsigned char px[3][32];
+
+    PitchedDisplay()
+    {
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 32; ++x)
+                px[y][x] = x < 20 ? static_cast<unsigned char>(y * 20 + x) : 0xee;
+    }
+    bool Begin(int* w, int* h, std::string*) override
+    {
+        *w = 5;
+        *h = 3;
+        return true;
+    }
+    bool Lock(const unsigned char** p, int* pitch, std::string*) override
+    {
+        *p = &px[0][0];
+        *pitch = 32;
+        return true;
+    }
+    void End() override {}
+};
+
 } // namespace
+
+TEST(FXScrShot, RowsFartherApartThanTheScreenIsWideAndAnOddHeight)
+{
+    PitchedDisplay display;
+    fxSetScreenCapture(&display);
+    {
+        FXScrShot shot;
+        ASSERT_TRUE(shot.Update());
+        ASSERT_EQ(shot.GetWidth(), 5);
+        ASSERT_EQ(shot.GetHeight(), 3);
+        for (int y = 0; y < shot.pixmap.allocHeight; ++y)
+            for (int x = 0; x < shot.pixmap.pitch; ++x) {
+                uint32_t want = 0xff000000u;
+                if (x < 5 && y < 3) {
+                    const unsigned char* s = &display.px[y][4 * x];
+                    want |= static_cast<uint32_t>(s[2]) | static_cast<uint32_t>(s[1]) << 8 |
+                            static_cast<uint32_t>(s[0]) << 16;
+                }
+                ASSERT_EQ(shot.pixmap.Row(y)[x], want) << std::hex << x << "," << y;
+            }
+        EXPECT_GE(shot.pixmap.allocHeight, 3);
+    }
+    fxSetScreenCapture(nullptr);
+}
 
 TEST(FXScrShot, DisplayPixelsBecomeTheCanvasAndFailuresAreTraced)
 {
