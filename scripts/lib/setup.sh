@@ -5,21 +5,30 @@
 LW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 LW_JOBS=${LW_JOBS:-$(nproc 2>/dev/null || echo 2)}
 
-# Debian packages the build and the tests need.
-LW_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-             g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-             libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libglu1-mesa-dev libdevil-dev libcairo2-dev fonts-dejavu-core
-             libx11-dev xvfb xauth xdotool x11-apps x11-utils xscreensaver xscreensaver-gl imagemagick dpkg-dev lintian libxml2-utils wine wine64 nsis)
+# Debian packages the show and lwpack need: the compiler, GL, EGL, X11,
+# DevIL, and Cairo with a font for lwgen, which draws the default package.
+LW_SHOW_PACKAGES=(g++ cmake ninja-build pkg-config
+                  libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libglu1-mesa-dev libdevil-dev
+                  libcairo2-dev fonts-dejavu-core libx11-dev libxext-dev x11-utils)
+# What the tests, benchmarks, fuzzing, the Debian package's check and the
+# Windows cross build need on top of those.
+LW_CHECK_PACKAGES=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+                   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+                   xvfb xauth xdotool x11-apps xscreensaver xscreensaver-gl imagemagick
+                   dpkg-dev lintian libxml2-utils wine wine64 nsis)
 
 lw_say() { printf '==> %s\n' "$*"; }
 
+# lw_install_missing show|check: installs what is missing of the show's
+# packages, and for check of the test packages too.
 lw_install_missing() {
-    local missing=() p
-    for p in "${LW_PACKAGES[@]}"; do
+    local wanted=("${LW_SHOW_PACKAGES[@]}") missing=() p
+    [ "${1:-check}" = show ] || wanted+=("${LW_CHECK_PACKAGES[@]}")
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     if [ ${#missing[@]} -eq 0 ]; then
-        lw_say "all build packages are installed"
+        lw_say "all needed packages are installed"
         return 0
     fi
     local sudo=()
