@@ -55,6 +55,18 @@ lose_display() {
     xvfb=
 }
 
+# True once window $1 no longer looks as in the xwd file $2: the preview
+# (a still picture) has drawn over its parent.
+drawn_over() {
+    local i
+    for i in $(seq 200); do
+        xwd -id "$1" -silent > "$work/a.xwd" 2> /dev/null
+        [ -s "$work/a.xwd" ] && ! cmp -s "$work/a.xwd" "$2" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 root_id() { xwininfo -root | awk '/Window id:/ {print $4}'; }
 # Waits until the saver's trace log says its package is loaded.
 loaded() {
@@ -79,9 +91,16 @@ grep -q "#ERROR.*connection to the X display is lost" "$work/data/lwhirl.log" ||
 
 start_xvfb
 xlogo -geometry 200x150+0+0 & parent=$!
-id=$(xdotool search --sync --name '^xlogo$' | head -1)
+id=$(xdotool search --sync --onlyvisible --name '^xlogo$' | head -1)
+# The preview draws the same picture every frame, so what it must change is
+# the parent's own look.
+for _ in $(seq 50); do
+    xwd -id "$id" -silent > "$work/parent.xwd" 2> /dev/null; sleep 0.1
+    xwd -id "$id" -silent > "$work/b.xwd" 2> /dev/null
+    [ -s "$work/parent.xwd" ] && cmp -s "$work/parent.xwd" "$work/b.xwd" && break
+done
 "$lumenwhirl" -p "$id" 2> "$work/stderr" & saver=$!
-drawing "$id" || fail "the preview did not draw"
+drawn_over "$id" "$work/parent.xwd" || fail "the preview did not draw"
 lose_display "the preview"
 wait "$parent" 2> /dev/null
 parent=
