@@ -115,7 +115,7 @@ void FXRecorder::OnPresent(int w, int h)
     if (peakMemoryAtMinute == 0 && shown >= 60)
         peakMemoryAtMinute = fxSysPeakMemoryBytes();
     while (shown >= 60.0 * static_cast<double>(minuteMemory.size() + 1))
-        minuteMemory.push_back(static_cast<double>(fxSysResidentMemoryBytes()) / 1048576.0);
+        NoteMinuteMemory(static_cast<double>(fxSysResidentMemoryBytes()) / 1048576.0);
     bool showDone = opt.seconds >= 0 ? shown >= opt.seconds : opt.frames < 0 && !opt.preview && movie_ends >= 2;
     if (presented >= Limit() || showDone || failed) {
         showSeconds = fxGetTime() - opt.startTime;
@@ -154,6 +154,21 @@ bool FXRecorder::SaveContactSheet()
     if (ok)
         written.push_back(path);
     return ok;
+}
+
+// Each minute's line goes out as it is taken, so a long run stopped early
+// still leaves its curve so far.
+void FXRecorder::NoteMinuteMemory(double residentMB)
+{
+    minuteMemory.push_back(residentMB);
+    std::string path = (fs::path(opt.dir) / "memory.txt").string();
+    bool first = minuteMemory.size() == 1;
+    if (FILE* f = std::fopen(path.c_str(), first ? "w" : "a")) {
+        if (first)
+            std::fprintf(f, "# minute of show time, resident MB\n");
+        std::fprintf(f, "%zu %.1f\n", minuteMemory.size(), residentMB);
+        std::fclose(f);
+    }
 }
 
 bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
@@ -213,15 +228,6 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
         return false;
     }
     bool sheet = SaveContactSheet();
-    if (!minuteMemory.empty()) {
-        std::string path = (fs::path(opt.dir) / "memory.txt").string();
-        if (FILE* f = std::fopen(path.c_str(), "w")) {
-            std::fprintf(f, "# minute of show time, resident MB\n");
-            for (size_t i = 0; i < minuteMemory.size(); ++i)
-                std::fprintf(f, "%zu %.1f\n", i + 1, minuteMemory[i]);
-            std::fclose(f);
-        }
-    }
     fxUnloadDevil();
     if (failed || !sheet) {
         error = "cannot write the pictures into " + opt.dir;

@@ -67,6 +67,7 @@ private:
     int Limit() const;
     void Thumb(int width, int height);
     bool SaveContactSheet();
+    void NoteMinuteMemory(double residentMB);
 };
 
 // The built-in desktop: a picture of the given size with distinct corners
