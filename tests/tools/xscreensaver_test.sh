@@ -51,6 +51,11 @@ cleanup() {
 trap cleanup EXIT
 fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+# The hack has ended once its id no longer runs lumenwhirl. The daemon does
+# not wait for its hacks, so a hack that exits after it stays a zombie until
+# init reaps it, which here may take a while: kill -0 still finds a zombie,
+# but a zombie has no program. Nor has an id another process took since.
+ended() { [ "$(readlink "/proc/$1/exe" 2> /dev/null)" != "$lumenwhirl" ]; }
 run() { "${as_user[@]}" env HOME="$work/home" DISPLAY="$DISPLAY" LUMENWHIRL_PATH="$work/data" "$@"; }
 
 # -noreset: the root keeps its picture when the client that set it leaves.
@@ -149,8 +154,13 @@ CONF
     grep -q "FXPackage::Load" "$work/data/lwhirl.log" 2> /dev/null || fail "fade $fade: the hack did not load the package"
     grep -q "#ERROR" "$work/data/lwhirl.log" 2> /dev/null && fail "fade $fade: errors in the hack's trace log"
     run xscreensaver-command -exit > /dev/null 2>&1
-    for i in $(seq 50); do kill -0 "$hack" 2> /dev/null || break; sleep 0.1; done
-    kill -0 "$hack" 2> /dev/null && fail "fade $fade: lumenwhirl outlived the daemon"
+    for i in $(seq 50); do ended "$hack" && break; sleep 0.1; done
+    if ! ended "$hack"; then
+        fail "fade $fade: lumenwhirl outlived the daemon"
+        ps -o pid,ppid,stat,etime,args -p "$hack" | sed 's/^/    /'
+        tail -5 "$work/data/lwhirl.log" 2> /dev/null | sed 's/^/    trace: /'
+        kill -9 "$hack" 2> /dev/null # orphaned by then: not in the daemon's family
+    fi
     stop_daemon
 }
 
