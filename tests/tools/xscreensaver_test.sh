@@ -42,11 +42,24 @@ stop_daemon() {
     wait "$daemon" 2> /dev/null
     daemon=
 }
+# userdel refuses while the user has processes, and an orphaned hack stays
+# one, as a zombie, until init reaps it: wait for that, then say if the
+# user is still there.
+remove_user() {
+    local i
+    for i in $(seq 150); do pgrep -u lwsaver > /dev/null || break; sleep 0.1; done
+    userdel lwsaver && return 0
+    echo "FAIL: could not remove the test user lwsaver"
+    ps -o pid,ppid,stat,args -u lwsaver | sed 's/^/    /'
+    return 1
+}
 cleanup() {
+    local status=$?
     stop_daemon
     [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null && wait "$xvfb" 2> /dev/null
     rm -rf "$work"
-    [ -n "$made_user" ] && userdel lwsaver 2> /dev/null
+    if [ -n "$made_user" ] && ! remove_user; then status=1; fi
+    exit $status
 }
 trap cleanup EXIT
 fails=0
