@@ -91,7 +91,7 @@ void FXRecorder::OnPresent(int w, int h)
     if (opt.pictures) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05d.png", presented);
-        std::string path = (fs::path(opt.dir) / name).string();
+        std::string path = OutPath(name);
         if (fxDevilSave(path.c_str(), w, h, 3, frame.data()))
             written.push_back(path);
         else
@@ -148,7 +148,7 @@ bool FXRecorder::SaveContactSheet()
                 d[2] = (p >> 16) & 0xff;
             }
     }
-    std::string path = (fs::path(opt.dir) / "contact-sheet.png").string();
+    std::string path = OutPath("contact-sheet.png");
     bool loaded = fxDevilBound() || fxLoadDevil();
     bool ok = loaded && fxDevilSave(path.c_str(), sw, sh, 4, sheet.data());
     if (ok)
@@ -156,12 +156,17 @@ bool FXRecorder::SaveContactSheet()
     return ok;
 }
 
+std::string FXRecorder::OutPath(const char* name) const
+{
+    return (fs::path(opt.dir) / name).string();
+}
+
 // Each minute's line goes out as it is taken, so a long run stopped early
 // still leaves its curve so far.
 void FXRecorder::NoteMinuteMemory(double residentMB)
 {
     minuteMemory.push_back(residentMB);
-    std::string path = (fs::path(opt.dir) / "memory.txt").string();
+    std::string path = OutPath("memory.txt");
     bool first = minuteMemory.size() == 1;
     if (FILE* f = std::fopen(path.c_str(), first ? "w" : "a")) {
         if (first)

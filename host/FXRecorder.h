@@ -65,6 +65,7 @@ private:
     std::vector<unsigned char> frame;
 
     int Limit() const;
+    std::string OutPath(const char* name) const; // a file in the output folder
     void Thumb(int width, int height);
     bool SaveContactSheet();
     void NoteMinuteMemory(double residentMB);

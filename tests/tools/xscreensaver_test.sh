@@ -64,11 +64,11 @@ cleanup() {
 trap cleanup EXIT
 fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-# The hack has ended once its id no longer runs lumenwhirl. The daemon does
-# not wait for its hacks, so a hack that exits after it stays a zombie until
-# init reaps it, which here may take a while: kill -0 still finds a zombie,
-# but a zombie has no program. Nor has an id another process took since.
-ended() { [ "$(readlink "/proc/$1/exe" 2> /dev/null)" != "$lumenwhirl" ]; }
+# Whether an id runs lumenwhirl. The daemon does not wait for its hacks, so
+# a hack that exits after it stays a zombie until init reaps it, which here
+# may take a while: kill -0 still finds a zombie, but a zombie has no
+# program. Nor has an id another process took since.
+runs_lumenwhirl() { [ "$(readlink "/proc/$1/exe" 2> /dev/null)" = "$lumenwhirl" ]; }
 run() { "${as_user[@]}" env HOME="$work/home" DISPLAY="$DISPLAY" LUMENWHIRL_PATH="$work/data" "$@"; }
 
 # -noreset: the root keeps its picture when the client that set it leaves.
@@ -139,7 +139,7 @@ CONF
     # Its hack comes after the fade.
     for i in $(seq 300); do
         for p in $(family "$daemon"); do
-            grep -qz -- "--root" "/proc/$p/cmdline" 2> /dev/null && [ "$(readlink "/proc/$p/exe")" = "$lumenwhirl" ] && hack=$p
+            grep -qz -- "--root" "/proc/$p/cmdline" 2> /dev/null && runs_lumenwhirl "$p" && hack=$p
         done
         [ -n "$hack" ] && break
         sleep 0.1
@@ -167,8 +167,8 @@ CONF
     grep -q "FXPackage::Load" "$work/data/lwhirl.log" 2> /dev/null || fail "fade $fade: the hack did not load the package"
     grep -q "#ERROR" "$work/data/lwhirl.log" 2> /dev/null && fail "fade $fade: errors in the hack's trace log"
     run xscreensaver-command -exit > /dev/null 2>&1
-    for i in $(seq 50); do ended "$hack" && break; sleep 0.1; done
-    if ! ended "$hack"; then
+    for i in $(seq 50); do runs_lumenwhirl "$hack" || break; sleep 0.1; done
+    if runs_lumenwhirl "$hack"; then
         fail "fade $fade: lumenwhirl outlived the daemon"
         ps -o pid,ppid,stat,etime,args -p "$hack" | sed 's/^/    /'
         tail -5 "$work/data/lwhirl.log" 2> /dev/null | sed 's/^/    trace: /'
