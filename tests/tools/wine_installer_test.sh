@@ -17,6 +17,9 @@ build=$(realpath "${1:-$here/../../build-win}")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 package=$(sed -n 's/^LW_WIN_PACKAGE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] && [ -f "$package" ] || { echo "FAIL: no version or package in $build/CMakeCache.txt"; exit 1; }
+# The saver's file name, as the installer puts it in System32 and the build makes it.
+scr_name=$(sed -n 's/^!define LW_SCR_NAME "\(.*\)"/\1/p' "$here/../../scripts/installer/lumenwhirl.nsi")
+[ -n "$scr_name" ] && [ -f "$build/$scr_name" ] || { echo "FAIL: no $build/${scr_name:-(LW_SCR_NAME)}"; exit 1; }
 
 work=$(mktemp -d)
 saver_pid=
@@ -31,9 +34,9 @@ trap cleanup EXIT
 # Away from the build, so the saver finds its package through the registry.
 cd "$work" || exit 1
 # Copies, which a rebuild of the build folder during the test leaves alone.
-cp "$build/lumenwhirl-setup.exe" "$build/lumenwhirl.scr" "$work/" || exit 1
+cp "$build/lumenwhirl-setup.exe" "$build/$scr_name" "$work/" || exit 1
 setup=$work/lumenwhirl-setup.exe
-scr=$work/lumenwhirl.scr
+scr=$work/$scr_name
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -79,7 +82,7 @@ wineboot -i > /dev/null 2>&1
 devil=$(find "$WINEPREFIX" -iname 'devil*.dll' -o -iname 'ilu*.dll' | head -1)
 [ -z "$devil" ] || fail "the prefix has a DevIL DLL: $devil"
 sys32_win=$(winepath -w "$sys32")
-scr_win="$sys32_win\\lumenwhirl.scr"
+scr_win="$sys32_win\\$scr_name"
 appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2> /dev/null | tr -d '\r')" 2> /dev/null)
 # The user's own: a key beside ours under vorn3d, their current saver, a
 # value beside it; and the vendor's other product under HKLM.
@@ -112,8 +115,8 @@ expect_hkcu() {
 installed_checks() {
     local folder=$1 folder_win name size
     folder_win=$(winepath -w "$folder")
-    cmp -s "$scr" "$sys32/lumenwhirl.scr" || fail "no lumenwhirl.scr from the build in System32"
-    [ -e "$WINEPREFIX/drive_c/windows/syswow64/lumenwhirl.scr" ] && fail "lumenwhirl.scr went into SysWOW64"
+    cmp -s "$scr" "$sys32/$scr_name" || fail "no $scr_name from the build in System32"
+    [ -e "$WINEPREFIX/drive_c/windows/syswow64/$scr_name" ] && fail "$scr_name went into SysWOW64"
     cmp -s "$package" "$folder/lwhirl.dat" || fail "no lwhirl.dat from $package in $folder_win"
     [ -f "$folder/lumenwhirl-uninstall.exe" ] || fail "no lumenwhirl-uninstall.exe in $folder_win"
     [ -e "$folder/uninstall.exe" ] && fail "the uninstaller is named uninstall.exe, like any other program's"
@@ -144,14 +147,14 @@ uninstall_silently() {
     local exe
     exe=$(regval "$uninstall" UninstallString | tr -d '"') || { fail "nothing to uninstall with"; return 1; }
     wine "$exe" /S > /dev/null 2>&1 || fail "the uninstaller failed"
-    until_gone 60 "$sys32/lumenwhirl.scr" "$1" || fail "the uninstaller left files after a minute"
+    until_gone 60 "$sys32/$scr_name" "$1" || fail "the uninstaller left files after a minute"
     local deadline=$((SECONDS + 30))
     while regkey "$uninstall" && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
 }
 
 uninstalled_checks() {
     local f
-    for f in "$sys32/lumenwhirl.scr" "$1/lwhirl.dat" "$1/lwhirl.log" "$1/lumenwhirl-uninstall.exe" "$1"; do
+    for f in "$sys32/$scr_name" "$1/lwhirl.dat" "$1/lwhirl.log" "$1/lumenwhirl-uninstall.exe" "$1"; do
         [ -e "$f" ] && fail "$f is still there"
     done
     regkey "$config" && fail "$config is still there"
