@@ -84,11 +84,10 @@ devil=$(find "$WINEPREFIX" -iname 'devil*.dll' -o -iname 'ilu*.dll' | head -1)
 sys32_win=$(winepath -w "$sys32")
 scr_win="$sys32_win\\$scr_name"
 appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2> /dev/null | tr -d '\r')" 2> /dev/null)
-# The user's own: a key beside ours under vorn3d, their current saver, a
-# value beside it; and the vendor's other product under HKLM.
+# The user's own: a key beside ours under vorn3d and their current saver;
+# and the vendor's other product under HKLM.
 regadd 'HKCU\Software\vorn3d\Other' keep yes
 regadd "$desktop" SCRNSAVE.EXE "$sys32_win\\other.scr"
-regadd "$desktop" LwTestKeep yes
 regadd 'HKLM\Software\vorn3d\Other' keep yes
 
 # hkcu_ours: every key and value under HKCU that names the product, its
@@ -106,6 +105,8 @@ hkcu_ours() {
 expect_hkcu() {
     local now
     now=$(hkcu_ours)
+    [[ $now == *'[HKEY_CURRENT_USER\Software\vorn3d\Other] "keep"="yes"'* ]] ||
+        fail "HKCU as exported after $1 lacks the user's own vorn3d\\Other key"
     [ "$now" = "$2" ] && return
     fail "$1 changed HKCU (< before, > after):"
     diff <(echo "$2") <(echo "$now") | grep '^[<>]' | sed 's/^/    /'
