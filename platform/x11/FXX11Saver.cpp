@@ -11,6 +11,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,11 +23,17 @@
 namespace {
 
 volatile std::sig_atomic_t localSignalled = 0;
+std::atomic<FXEndWatchdog*> localWatchdog{nullptr};
 
 void localOnSignal(int)
 {
     localSignalled = 1;
+    if (FXEndWatchdog* w = localWatchdog.load())
+        w->Arm();
 }
+
+// A saver told to end is gone within a second, whatever its X server does.
+const double kEndSeconds = 0.8;
 
 // A window that went away under the render thread (the preview's parent
 // closing) gives errors for its drawable: they are traced, not fatal.
@@ -54,6 +61,8 @@ int localOnXIOError(Display*)
 
 FXX11Saver::~FXX11Saver()
 {
+    if (localWatchdog.load() == &watchdog)
+        localWatchdog = nullptr;
     fxSetSaverHost(nullptr);
     fxSetScreenCapture(nullptr);
     glx.reset();
@@ -270,6 +279,8 @@ int FXX11Saver::Run(Mode m, unsigned long target)
     XSetErrorHandler(localOnXError);
     XSetIOErrorHandler(localOnXIOError);
     std::signal(SIGPIPE, SIG_IGN); // a dead connection is Xlib's I/O error, not a signal
+    if (watchdog.Create(kEndSeconds, 1, "lumenwhirl: the saver did not end in time after it was told to; it ends now\n"))
+        localWatchdog = &watchdog;
     std::signal(SIGTERM, localOnSignal);
     std::signal(SIGINT, localOnSignal);
     if (!MakeWindow(target))
@@ -316,6 +327,7 @@ int FXX11Saver::Run(Mode m, unsigned long target)
         timeval wait = {0, 20000};
         select(fd + 1, &set, nullptr, nullptr, &wait);
     }
+    watchdog.Arm();
     Close();
     return 0;
 }

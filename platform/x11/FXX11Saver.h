@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host/ScreenSaverProc.h"
+#include "platform/posix/FXEndWatchdog.h"
 #include "platform/x11/FXGlxWindow.h"
 #include "platform/x11/FXX11Capture.h"
 
@@ -41,6 +42,8 @@ public:
     void* SceneWindow(void*) override { return glx.get(); }
 
 private:
+    // First, so that it outlives everything an end may wait on.
+    FXEndWatchdog watchdog;
     std::string commandLine;
     const char* argv0;
     Mode mode = kWindow;
