@@ -76,6 +76,11 @@ bool FXX11Saver::MakeWindow(unsigned long target)
     Window root = RootWindow(display, screen);
     if (mode == kHack) {
         window = target ? target : root;
+        XWindowAttributes wa;
+        if (!XGetWindowAttributes(display, window, &wa)) {
+            std::fprintf(stderr, "lumenwhirl: there is no window 0x%lx\n", target);
+            return false;
+        }
         XSelectInput(display, window, StructureNotifyMask | ExposureMask);
         return true;
     }
