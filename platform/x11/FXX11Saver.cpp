@@ -188,7 +188,7 @@ long FXX11Saver::DefScreenSaverProc(void* w, unsigned message, uintptr_t wParam,
 
 void FXX11Saver::ReadConfig(char* path, int size)
 {
-    std::snprintf(path, static_cast<size_t>(size), "%s", fxSaverInstallFolder(argv0).c_str());
+    std::snprintf(path, static_cast<size_t>(size), "%s", fxSaverInstallFolder(argv0, &folderNote).c_str());
 }
 
 void FXX11Saver::Register(void*)
@@ -299,6 +299,7 @@ int FXX11Saver::Run(Mode m, unsigned long target)
     // desktop as the user left it.
     if (ScreenSaverProc(&window, kWmCreate, 0, 0) == -1)
         return 0;
+    trc("%s\n", folderNote.c_str());
     // The show plays on without its package (the trace log says why), but
     // a saver started by hand or by xscreensaver says it where it is seen.
     std::string why;

@@ -53,6 +53,7 @@ private:
     std::unique_ptr<FXGlxWindow> glx;
     std::unique_ptr<FXX11Capture> capture;
     Atom deleteWindow = None;
+    std::string folderNote; // where the install folder came from, for the trace log
     bool destroyRequested = false;
     bool haveOrigin = false;
     int originX = 0, originY = 0;

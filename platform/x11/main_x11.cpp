@@ -1,5 +1,6 @@
 // lumenwhirl on Linux: the X11 saver in its run modes, or the headless
 // recorder.
+#include "base/fxTrace.h"
 #include "host/FXRecorder.h"
 #include "show/fxHostState.h"
 #include "platform/egl/FXEglWindow.h"
@@ -56,10 +57,13 @@ const char* const kHelp =
     "                      error notice shows\n"
     "  --no-pictures       write only the contact sheet (long runs)\n"
     "\n"
-    "The package lwhirl.dat is read from the install folder: LUMENWHIRL_PATH,\n"
-    "else the key path of $XDG_CONFIG_HOME/vorn3d/Lumenwhirl.conf, else the\n"
-    "build's data folder, else ../share/lumenwhirl beside the program. Full\n"
-    "screen runs and recordings write the trace log lwhirl.log there.\n";
+    "The package lwhirl.dat is read from the install folder: the first that\n"
+    "holds it of LUMENWHIRL_PATH, the key path of\n"
+    "$XDG_CONFIG_HOME/vorn3d/Lumenwhirl.conf and the program's data folder (the\n"
+    "build's data folder, or ../share/lumenwhirl beside the program).\n"
+    "Full screen runs and recordings write the trace log lwhirl.log there when\n"
+    "the user may write there and it is no system folder, else in\n"
+    "$XDG_STATE_HOME/lumenwhirl (~/.local/state/lumenwhirl).\n";
 
 // Numbers on the command line are the whole argument, in decimal: no
 // blanks, no trailing text, nothing that is not a finite number.
@@ -218,11 +222,13 @@ int main(int argc, char** argv)
     if (!record)
         return localUsage("the recorder's options need --record DIR");
 
-    std::string folder = fxSaverInstallFolder(argv[0]);
+    std::string note;
+    std::string folder = fxSaverInstallFolder(argv[0], &note);
     std::snprintf(vornPath, sizeof vornPath, "%s", folder.c_str());
     FXEglWindow window(width, height);
     FXRecorder recorder;
     bool ok = recorder.Run(&window, opt);
+    trc("%s\n", note.c_str());
     if (!recorder.warning.empty())
         std::fprintf(stderr, "lumenwhirl: %s\n", recorder.warning.c_str());
     if (!ok) {

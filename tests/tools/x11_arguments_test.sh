@@ -49,6 +49,11 @@ expect 2 "--seconds needs" --record "$work/out" --seconds 1e999
 expect 2 "--frames needs" --record "$work/out" --frames 0x10
 [ -e "$work/out" ] && fail "a refused recording wrote $(ls "$work/out" | head -3)"
 
-# What is well formed still runs.
-expect 0 "wrote 1 frames" --record "$work/ok" --frames 1 --size 64x48 --fps 10
+# What is well formed still runs. A configured folder that holds no package
+# is passed over for the program's data folder, and the trace log says so.
+mkdir "$work/empty"
+LUMENWHIRL_PATH=$work/empty expect 0 "package from $data)" --record "$work/ok" --frames 1 --size 64x48 --fps 10
+grep -q "install folder from the program's data folder; $work/empty (LUMENWHIRL_PATH) holds no lwhirl.dat" \
+    "$data/lwhirl.log" ||
+    fail "the trace log does not say that $work/empty was passed over"
 if [ $fails -eq 0 ]; then echo "arguments: all checks passed"; else exit 1; fi
