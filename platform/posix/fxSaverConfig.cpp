@@ -86,6 +86,13 @@ std::string fxSaverDataFolder(const char* argv0)
     return fxSaverDataFolderOf(exe.string(), LW_BUILD_DIR);
 }
 
+bool fxSaverIsInstalledData(const char* folder)
+{
+    fs::path real = localReal(folder);
+    fs::path data = localReal(fxSaverDataFolder(nullptr));
+    return real == data && (!*LW_BUILD_DIR || data != localReal(fs::path(LW_BUILD_DIR) / "data"));
+}
+
 std::string fxSaverInstallFolder(const char* argv0, std::string* note)
 {
     std::string env, conf, file = fxSaverConfigFile();

@@ -27,3 +27,6 @@ std::string fxSaverDataFolderOf(const std::string& exe, const std::string& build
 // The file is replaced whole or not at all; a file that exists but cannot
 // be read is left alone. False with the reason.
 bool fxSaverWriteInstallFolder(const std::string& folder, std::string* why);
+// True when folder (a real path) is the data folder of the installation the
+// running program belongs to, not the build's: the package manager's files.
+bool fxSaverIsInstalledData(const char* folder);

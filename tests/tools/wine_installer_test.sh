@@ -144,7 +144,8 @@ installed_checks
 expect_value "$desktop" SCRNSAVE.EXE "$scr_win"
 
 say "the current screen saver, started as the system does"
-log=$folder/lwhirl.log
+# Program Files is no place for it: the log is the user's.
+log=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2> /dev/null | tr -d '\r')")/Lumenwhirl/lwhirl.log
 if scrnsave=$(regval "$desktop" SCRNSAVE.EXE); then
     wine "$scrnsave" /s > /dev/null 2>&1 &
     saver_pid=$!
@@ -156,6 +157,7 @@ if scrnsave=$(regval "$desktop" SCRNSAVE.EXE); then
     done
     grep -q "FXPackage::Load" "$log" 2> /dev/null || fail "no FXPackage::Load in $log"
     grep -E "#ERROR|FXPackage::Load" "$log" | sed 's/^/    lwhirl.log: /' | head -6
+    [ -e "$folder/lwhirl.log" ] && fail "the saver wrote lwhirl.log into $folder"
     # The package loads before the window is shown; a key before that is lost.
     until xdotool search --onlyvisible --name '^Lumenwhirl$' > /dev/null 2>&1; do
         kill -0 "$saver_pid" 2> /dev/null && [ $SECONDS -lt $deadline ] || break
