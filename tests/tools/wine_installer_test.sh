@@ -187,6 +187,8 @@ saver_reads() {
         got=$(tr -d '\r' < "$log" | sed -n 's/.*install folder: //p' | head -1)
         [ "${got,,}" = "${want,,}" ] || fail "the saver took its package from \"$got\", not \"$want\""
     fi
+    # Program Files is no place for a log: it is the user's.
+    case ${want,,} in *"program files"*) [ -e "$1/lwhirl.log" ] && fail "the saver wrote lwhirl.log into $1" ;; esac
     # The package loads before the window is shown; a key before that is lost.
     until xdotool search --onlyvisible --name '^Lumenwhirl$' > /dev/null 2>&1; do
         kill -0 "$saver_pid" 2> /dev/null && [ $SECONDS -lt $deadline ] || break
