@@ -1,4 +1,4 @@
-// lumenwhirl.scr: the screen-saver library's part on Windows, written here
+// lwhirl.scr: the screen-saver library's part on Windows, written here
 // (the mingw-w64 libscrnsave is an empty stub): the process entry, the
 // standard switches, the saver window (full screen, or the preview child of
 // a given window), the message loop and DefScreenSaverProc, which hands the
@@ -155,8 +155,10 @@ long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr
     default:
         break;
     }
+    // As the library does: a close request, posted. Destroying the window
+    // here, inside its activation messages, would re-enter them.
     if (answer == FXSaverSession::kClose) {
-        ::DestroyWindow(wnd);
+        PostMessageA(wnd, WM_CLOSE, 0, 0);
         return 0;
     }
     return static_cast<long>(DefWindowProcA(wnd, m, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));

@@ -34,7 +34,7 @@ RequestExecutionLevel admin
 
 !define LW_NAME "Lumenwhirl"
 !define LW_PUBLISHER "The Lumenwhirl developers"
-!define LW_SCR_NAME "lumenwhirl.scr"
+!define LW_SCR_NAME "lwhirl.scr"
 !define LW_UNINSTALLER "uninstall.exe"
 ; What the saver reads: HKCU, string value "path".
 !define LW_CONFIG_KEY "Software\vorn3d\Screensavers\Lumenwhirl"

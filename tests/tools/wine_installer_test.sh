@@ -30,9 +30,9 @@ trap cleanup EXIT
 # Away from the build, so the saver finds its package through the registry.
 cd "$work" || exit 1
 # Copies, which a rebuild of the build folder during the test leaves alone.
-cp "$build/lumenwhirl-setup.exe" "$build/lumenwhirl.scr" "$work/" || exit 1
+cp "$build/lumenwhirl-setup.exe" "$build/lwhirl.scr" "$work/" || exit 1
 setup=$work/lumenwhirl-setup.exe
-scr=$work/lumenwhirl.scr
+scr=$work/lwhirl.scr
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -79,7 +79,7 @@ devil=$(find "$WINEPREFIX" -iname 'devil*.dll' -o -iname 'ilu*.dll' | head -1)
 [ -z "$devil" ] || fail "the prefix has a DevIL DLL: $devil"
 sys32_win=$(winepath -w "$sys32")
 folder_win=$(winepath -w "$folder")
-scr_win="$sys32_win\\lumenwhirl.scr"
+scr_win="$sys32_win\\lwhirl.scr"
 # The user's own: a key beside ours under vorn3d, a value beside ours.
 regadd 'HKCU\Software\vorn3d\Other' keep yes
 regadd "$desktop" LwTestKeep yes
@@ -90,8 +90,8 @@ check_users_things() {
 
 # installed_checks: what every install leaves, whatever its options.
 installed_checks() {
-    cmp -s "$scr" "$sys32/lumenwhirl.scr" || fail "no lumenwhirl.scr from the build in System32"
-    [ -e "$WINEPREFIX/drive_c/windows/syswow64/lumenwhirl.scr" ] && fail "lumenwhirl.scr went into SysWOW64"
+    cmp -s "$scr" "$sys32/lwhirl.scr" || fail "no lwhirl.scr from the build in System32"
+    [ -e "$WINEPREFIX/drive_c/windows/syswow64/lwhirl.scr" ] && fail "lwhirl.scr went into SysWOW64"
     cmp -s "$package" "$folder/lwhirl.dat" || fail "no lwhirl.dat from $package in $folder_win"
     [ -f "$folder/uninstall.exe" ] || fail "no uninstaller in $folder_win"
     expect_value "$config" path "$folder_win"
@@ -123,14 +123,14 @@ uninstall_silently() {
     local exe
     exe=$(regval "$uninstall" UninstallString | tr -d '"') || { fail "nothing to uninstall with"; return 1; }
     wine "$exe" /S > /dev/null 2>&1 || fail "the uninstaller failed"
-    until_gone 60 "$sys32/lumenwhirl.scr" "$folder" || fail "the uninstaller left files after a minute"
+    until_gone 60 "$sys32/lwhirl.scr" "$folder" || fail "the uninstaller left files after a minute"
     local deadline=$((SECONDS + 30))
     while regkey "$uninstall" && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
 }
 
 uninstalled_checks() {
     local f
-    for f in "$sys32/lumenwhirl.scr" "$folder/lwhirl.dat" "$folder/lwhirl.log" "$folder/uninstall.exe" "$folder"; do
+    for f in "$sys32/lwhirl.scr" "$folder/lwhirl.dat" "$folder/lwhirl.log" "$folder/uninstall.exe" "$folder"; do
         [ -e "$f" ] && fail "$f is still there"
     done
     regkey "$config" && fail "$config is still there"
@@ -197,15 +197,13 @@ say "lumenwhirl-setup.exe /S, then the current saver by its short name"
 regadd 'HKCU\Software\vorn3d\Other' keep yes
 wine "$setup" /S > /dev/null 2>&1 || fail "the silent install failed"
 installed_checks
-short=$(wine cmd /c "dir /x $scr_win" 2> /dev/null | tr -d '\r' | awk '$NF == "lumenwhirl.scr" { print $(NF - 1) }')
-if [[ $short == *"~"* ]]; then
-    regadd "$desktop" SCRNSAVE.EXE "${sys32_win^^}\\$short"
-    uninstall_silently
-    uninstalled_checks
-    regval "$desktop" SCRNSAVE.EXE > /dev/null && fail "SCRNSAVE.EXE as ${sys32_win^^}\\$short survived the uninstall"
-    check_users_things
-else
-    fail "dir /x gives no short name for $scr_win"
-fi
+# An 8.3 name has no other short name: then the upper-case name stands in.
+short=$(wine cmd /c "dir /x $scr_win" 2> /dev/null | tr -d '\r' | awk '$NF == "lwhirl.scr" { print $(NF - 1) }')
+[[ $short == *"~"* ]] || short=LWHIRL.SCR
+regadd "$desktop" SCRNSAVE.EXE "${sys32_win^^}\\$short"
+uninstall_silently
+uninstalled_checks
+regval "$desktop" SCRNSAVE.EXE > /dev/null && fail "SCRNSAVE.EXE as ${sys32_win^^}\\$short survived the uninstall"
+check_users_things
 
 if [ $fails -eq 0 ]; then say "installer under wine: all checks passed"; else exit 1; fi
