@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -220,16 +221,18 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
     // show's time from this thread.
     while (running && !done)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    bool released = DestroyScene();
+    if (!DestroyScene()) {
+        // The render thread is stuck in its frame: returning would run
+        // destructors that wait for it or pull objects from under it.
+        std::fprintf(stderr, "lumenwhirl: the render thread did not finish its frame; the recorder ends\n");
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
     peakMemory = fxSysPeakMemoryBytes();
     fxUseRealClock();
     fxSetScreenCapture(nullptr);
     if (!running) {
         error = "no OpenGL context on the offscreen surface";
-        return false;
-    }
-    if (!released) {
-        error = "the render thread did not finish its frame";
         return false;
     }
     bool sheet = SaveContactSheet();

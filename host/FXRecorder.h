@@ -36,6 +36,8 @@ public:
     // can load, the output cannot be written or the show does not start.
     // A desktop picture that cannot be read or decoded is no failure: the
     // desktop is then black, and warning says why.
+    // A render thread stuck in its frame at the end ends the process at once
+    // with status 1, without destructors.
     bool Run(PGLWindow* window, const FXRecordOptions& options);
     void OnPresent(int width, int height) override;
 

@@ -1,10 +1,7 @@
 #include "host/ScreenSaverProc.h"
 
-#include "base/fxTime.h"
 #include "show/fxHostState.h"
-#include "show/Scene.h"
 
-#include <cstdlib>
 #include <cstring>
 
 int fChildPreview = 0;
@@ -12,8 +9,7 @@ int fChildPreview = 0;
 namespace {
 
 PSaverHost* localHost = nullptr;
-void (*localInit)(void*, bool) = InitScene;
-bool (*localDestroy)() = DestroyScene;
+FXSaverSession localSession;
 
 bool localIsKey(unsigned m)
 {
@@ -28,10 +24,9 @@ void fxSetSaverHost(PSaverHost* host)
     localHost = host;
 }
 
-void fxSetSaverScene(void (*init)(void*, bool), bool (*destroy)())
+FXSaverSession& fxSaverSession()
 {
-    localInit = init ? init : InitScene;
-    localDestroy = destroy ? destroy : DestroyScene;
+    return localSession;
 }
 
 void localReadConfig()
@@ -59,40 +54,30 @@ long ScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t 
             localRegister(window);
             return -1;
         }
+        localSession.Create(fChildPreview == 1 ? FXSaverSession::kPreview : FXSaverSession::kFullScreen);
         localReadConfig();
-        localInit(localHost->SceneWindow(window), fChildPreview == 1);
-        startTime = fxGetTime();
-        started = true;
+        localSession.StartScene(localHost->SceneWindow(window));
         return 0;
     }
     case kWmDestroy:
-        return localDestroy() ? 0 : 1;
+        return localSession.EndScene() == FXSaverSession::kEndNow ? 1 : 0;
     case kWmPaint:
         localHost->ValidateRect(window);
         return 0;
     case kWmEraseBkgnd:
         return 1;
     case kWmClose:
-        // A request that is not honoured is dropped: the next input asks again.
-        if (fChildPreview || escapeHit)
-            localHost->DestroyWindow(window);
-        else if (started && fxGetTime() - startTime > 4.0)
+        // Never passed on: a request that is not honoured is dropped, and
+        // the next input asks again.
+        if (localSession.Take(FXSaverInput::CloseRequest()) == FXSaverSession::kClose)
             localHost->DestroyWindow(window);
         return 0;
     default:
         break;
     }
-    if (localIsKey(message)) {
-        escapeHit = true;
+    if (localIsKey(message) && localSession.Take(FXSaverInput::Key()) == FXSaverSession::kClose)
         localHost->DestroyWindow(window);
-    }
     return localHost->DefScreenSaverProc(window, message, wParam, lParam);
-}
-
-bool fxPointerMoved(int x0, int y0, int x, int y)
-{
-    const int tolerance = 4;
-    return std::abs(x - x0) > tolerance || std::abs(y - y0) > tolerance;
 }
 
 bool ScreenSaverConfigureDialog(void*, unsigned, uintptr_t, intptr_t)

@@ -1,9 +1,11 @@
-// The saver window's logic: when the show starts, and which input ends it
-// at once or only after a grace time. Plain logic driven by window messages,
-// bound to a window system by a PSaverHost (the screen-saver library's part
-// and the services behind it), so that it runs the same on every platform
-// and in tests without one.
+// The saver window procedure of the Windows screen-saver library: it starts
+// the show on the window's creation and ends it with the window, and hands
+// keys and close requests to the process's FXSaverSession, which holds the
+// rules. Bound to the window system by a PSaverHost (the library's part and
+// the services behind it), so that it runs in tests without one.
 #pragma once
+
+#include "host/FXSaverSession.h"
 
 #include <cstdint>
 
@@ -12,7 +14,6 @@
 enum : unsigned {
     kWmCreate = 0x0001,
     kWmDestroy = 0x0002,
-    kWmActivate = 0x0006, // wParam 0: the window lost activation
     kWmPaint = 0x000F,
     kWmClose = 0x0010,
     kWmEraseBkgnd = 0x0014,
@@ -22,10 +23,6 @@ enum : unsigned {
     kWmSysKeyDown = 0x0104,
     kWmSysKeyUp = 0x0105,
     kWmSysChar = 0x0106,
-    kWmMouseMove = 0x0200, // lParam: x in the low 16 bits, y in the next 16
-    kWmLButtonDown = 0x0201,
-    kWmRButtonDown = 0x0204,
-    kWmMButtonDown = 0x0207,
 };
 
 class PSaverHost {
@@ -35,7 +32,8 @@ public:
     virtual const char* CommandLine() = 0;
     virtual void DestroyWindow(void* window) = 0;
     virtual void ValidateRect(void* window) = 0;
-    // The library's default handling of everything the saver does not consume.
+    // The library's default handling of everything the saver does not
+    // consume; it hands the pointer, buttons and focus to fxSaverSession().
     virtual long DefScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t lParam) = 0;
     // The install folder into path (size bytes); empty when there is none.
     virtual void ReadConfig(char* path, int size) = 0;
@@ -49,9 +47,9 @@ public:
 extern int fChildPreview;
 
 void fxSetSaverHost(PSaverHost* host);
-// The scene the window starts and ends (InitScene and DestroyScene unless
-// replaced, as tests do).
-void fxSetSaverScene(void (*init)(void* window, bool preview), bool (*destroy)());
+// The session of the saver window, made anew on its creation: full screen,
+// or the preview when fChildPreview is set.
+FXSaverSession& fxSaverSession();
 
 // kWmDestroy returns 0 once the scene is released, 1 when its render thread
 // is stuck in a frame: the host must then end the process at once, without
@@ -61,10 +59,6 @@ long ScreenSaverProc(void* window, unsigned message, uintptr_t wParam, intptr_t 
 bool ScreenSaverConfigureDialog(void* dialog, unsigned message, uintptr_t wParam, intptr_t lParam);
 // Nothing to register.
 bool RegisterDialogClasses(void* instance);
-
-// The screen-saver library's rule for pointer movement: a move of more than
-// a few pixels from where the pointer was when the saver started.
-bool fxPointerMoved(int x0, int y0, int x, int y);
 
 void localReadConfig();
 void localRegister(void* window);

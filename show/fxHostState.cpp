@@ -1,8 +1,5 @@
 #include "show/fxHostState.h"
 
-bool escapeHit = false;
-bool started = false;
-double startTime = 0;
 char vornPath[520] = {0};
 const char* const scrRegName = "Software\\vorn3d\\Screensavers\\Lumenwhirl";
 const char* const scrFile = "lwhirl.scr";

@@ -3,9 +3,6 @@
 // the trace file name from here).
 #pragma once
 
-extern bool escapeHit;   // a keyboard message reached the saver window
-extern bool started;     // the scene finished initialising
-extern double startTime; // fxGetTime() right after that
 extern char vornPath[520]; // the install folder; empty when none was found
 extern const char* const scrRegName;
 extern const char* const scrFile;

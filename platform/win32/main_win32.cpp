@@ -1,9 +1,11 @@
-// lumenwhirl.scr: the screen-saver library's part on Windows, written here
+// lwhirl.scr: the screen-saver library's part on Windows, written here
 // (the mingw-w64 libscrnsave is an empty stub): the process entry, the
 // standard switches, the saver window (full screen, or the preview child of
-// a given window), the message loop and DefScreenSaverProc's input
-// handling. The show's decisions stay in ScreenSaverProc.
+// a given window), the message loop and DefScreenSaverProc, which hands the
+// pointer, buttons and focus to the saver's session. The rules stay there.
 #include "base/fxPaths.h"
+#include "base/fxTrace.h"
+#include "host/FXRecordWindow.h"
 #include "host/ScreenSaverProc.h"
 #include "show/fxHostState.h"
 #include "platform/win32/FXDDrawCapture.h"
@@ -14,12 +16,14 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -39,11 +43,23 @@ void localReadPath(HKEY root, char* buf, DWORD size)
     RegCloseKey(key);
 }
 
+// Holds the render thread in its frame for good once it presents, as a
+// driver stuck in the window system does: for the test that such a saver
+// still ends. Set by the environment variable LUMENWHIRL_TEST_HOLD_FRAME.
+class LocalHoldFrame : public PFrameListener {
+public:
+    void OnPresent(int, int) override
+    {
+        for (;;)
+            Sleep(1000);
+    }
+};
+
 class LocalHost : public PSaverHost {
 public:
     std::unique_ptr<FXWglWindow> glWindow;
-    POINT origin = {-1, -1};
-    bool haveOrigin = false;
+    LocalHoldFrame holdFrame;
+    std::unique_ptr<FXRecordWindow> heldWindow;
 
     const char* CommandLine() override { return GetCommandLineA(); }
     void DestroyWindow(void* w) override { ::DestroyWindow(static_cast<HWND>(w)); }
@@ -68,60 +84,89 @@ public:
         int i = fxFirstFolderHolding("lwhirl.dat", folders, 3);
         std::snprintf(path, static_cast<size_t>(size), "%s", i >= 0 ? folders[i] : user[0] ? user : machine);
     }
+    // The shell installs the saver file that runs, from where it is.
     void Register(void* w) override
     {
-        char path[MAX_PATH + 32] = {0};
-        SHGetFolderPathA(nullptr, 41, nullptr, 0, path); // CSIDL_SYSTEMX86
-        std::strcat(path, "\\");
-        std::strcat(path, scrFile);
-        ShellExecuteA(static_cast<HWND>(w), "install", path, nullptr, nullptr, SW_SHOWNORMAL);
+        std::vector<wchar_t> path(MAX_PATH);
+        DWORD n;
+        while ((n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) >= path.size() &&
+               path.size() < 32768)
+            path.resize(path.size() * 2);
+        if (n == 0 || n >= path.size()) {
+            err("register_scrsaver: the saver cannot tell its own file name\n");
+            return;
+        }
+        ShellExecuteW(static_cast<HWND>(w), L"install", path.data(), nullptr, nullptr, SW_SHOWNORMAL);
     }
     void* SceneWindow(void* w) override
     {
         glWindow = std::make_unique<FXWglWindow>(w);
-        return glWindow.get();
+        if (GetEnvironmentVariableA("LUMENWHIRL_TEST_HOLD_FRAME", nullptr, 0) == 0)
+            return glWindow.get();
+        heldWindow = std::make_unique<FXRecordWindow>(glWindow.get(), &holdFrame);
+        return heldWindow.get();
     }
 };
 
 LocalHost localHost;
 
+// The pointer, buttons, the wheel and the focus go to the session; the
+// full-screen saver hides the cursor and refuses to be started again.
 long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr_t lParam)
 {
     HWND wnd = static_cast<HWND>(w);
-    if (!fChildPreview) {
-        switch (m) {
-        case WM_SETCURSOR:
+    FXSaverSession& session = fxSaverSession();
+    FXSaverSession::Answer answer = FXSaverSession::kNothing;
+    switch (m) {
+    case WM_MOUSEMOVE: {
+        POINT p = {GET_X_LPARAM(static_cast<LPARAM>(lParam)), GET_Y_LPARAM(static_cast<LPARAM>(lParam))};
+        ClientToScreen(wnd, &p);
+        answer = session.Take(FXSaverInput::Pointer(p.x, p.y));
+        break;
+    }
+    case WM_LBUTTONDOWN:
+        answer = session.Take(FXSaverInput::Button(1));
+        break;
+    case WM_MBUTTONDOWN:
+        answer = session.Take(FXSaverInput::Button(2));
+        break;
+    case WM_RBUTTONDOWN:
+        answer = session.Take(FXSaverInput::Button(3));
+        break;
+    case WM_XBUTTONDOWN:
+        answer = session.Take(FXSaverInput::Button(3 + GET_XBUTTON_WPARAM(static_cast<WPARAM>(wParam))));
+        break;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+        answer = session.Take(FXSaverInput::Wheel(GET_WHEEL_DELTA_WPARAM(static_cast<WPARAM>(wParam)) / WHEEL_DELTA));
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            answer = session.Take(FXSaverInput::FocusLost());
+        break;
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+        if (wParam == FALSE)
+            answer = session.Take(FXSaverInput::FocusLost());
+        break;
+    case WM_SETCURSOR:
+        if (!fChildPreview) {
             SetCursor(nullptr);
             return TRUE;
-        case WM_MOUSEMOVE: {
-            POINT p;
-            GetCursorPos(&p);
-            if (!haveOrigin) {
-                origin = p;
-                haveOrigin = true;
-            } else if (fxPointerMoved(origin.x, origin.y, p.x, p.y)) {
-                PostMessageA(wnd, WM_CLOSE, 0, 0);
-            }
-            break;
         }
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            PostMessageA(wnd, WM_CLOSE, 0, 0);
-            break;
-        case WM_ACTIVATE:
-        case WM_ACTIVATEAPP:
-        case WM_NCACTIVATE:
-            if (wParam == FALSE)
-                PostMessageA(wnd, WM_CLOSE, 0, 0);
-            break;
-        case WM_SYSCOMMAND:
-            if (wParam == SC_SCREENSAVE || wParam == SC_CLOSE)
-                return 0;
-            break;
-        default:
-            break;
-        }
+        break;
+    case WM_SYSCOMMAND:
+        if (!fChildPreview && (wParam == SC_SCREENSAVE || wParam == SC_CLOSE))
+            return 0;
+        break;
+    default:
+        break;
+    }
+    // As the library does: a close request, posted. Destroying the window
+    // here, inside its activation messages, would re-enter them.
+    if (answer == FXSaverSession::kClose) {
+        PostMessageA(wnd, WM_CLOSE, 0, 0);
+        return 0;
     }
     return static_cast<long>(DefWindowProcA(wnd, m, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));
 }
@@ -129,8 +174,18 @@ long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr
 LRESULT CALLBACK localWndProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
 {
     long r = ScreenSaverProc(w, m, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam));
-    if (m == WM_DESTROY)
+    if (m == WM_DESTROY) {
+        if (r != 0) {
+            // The render thread is stuck in a frame: the way out through
+            // WinMain and the destructors would wait for it. No exit code
+            // of the runtime's either: it detaches the DLLs, the driver's too.
+            std::fputs("lumenwhirl: the render thread is blocked in the window system; the saver ends\n", stderr);
+            std::fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 1);
+        }
         PostQuitMessage(0);
+        return 0;
+    }
     return r;
 }
 
@@ -205,7 +260,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         wnd = CreateWindowExA(WS_EX_TOPMOST, kClassName, title, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                               GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
         if (wnd) {
-            localHost.haveOrigin = GetCursorPos(&localHost.origin) != FALSE;
+            POINT p;
+            if (GetCursorPos(&p))
+                fxSaverSession().SetPointerOrigin(p.x, p.y);
             ShowWindow(wnd, SW_SHOW);
             SetForegroundWindow(wnd);
             ShowCursor(FALSE);

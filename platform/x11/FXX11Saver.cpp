@@ -63,7 +63,6 @@ FXX11Saver::~FXX11Saver()
 {
     if (localWatchdog.load() == &watchdog)
         localWatchdog = nullptr;
-    fxSetSaverHost(nullptr);
     fxSetScreenCapture(nullptr);
     glx.reset();
     if (display)
@@ -72,6 +71,7 @@ FXX11Saver::~FXX11Saver()
 
 bool FXX11Saver::MakeWindow(unsigned long target)
 {
+    const Mode mode = session.mode;
     int screen = DefaultScreen(display);
     Window root = RootWindow(display, screen);
     if (mode == kHack) {
@@ -117,10 +117,7 @@ bool FXX11Saver::MakeWindow(unsigned long target)
     XFree(vi);
     ownWindow = true;
     XStoreName(display, window, "Lumenwhirl");
-    if (mode == kWindow) {
-        deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-        XSetWMProtocols(display, window, &deleteWindow, 1);
-    }
+    XSetWMProtocols(display, window, &deleteWindow, 1);
     if (mode == kPreview)
         XSelectInput(display, parent, StructureNotifyMask);
     return true;
@@ -147,55 +144,6 @@ void FXX11Saver::Grab()
     XFreePixmap(display, blank);
 }
 
-void FXX11Saver::DestroyWindow(void*)
-{
-    destroyRequested = true;
-}
-
-long FXX11Saver::DefScreenSaverProc(void* w, unsigned message, uintptr_t wParam, intptr_t lParam)
-{
-    // Pointer, buttons and focus are close rules of the saver on the screen;
-    // the preview ends only with its parent, a close request or a key.
-    if (mode == kHack || mode == kPreview)
-        return 0;
-    bool close = false;
-    switch (message) {
-    case kWmMouseMove: {
-        int x = static_cast<int>(lParam & 0xffff), y = static_cast<int>((lParam >> 16) & 0xffff);
-        if (!haveOrigin) {
-            originX = x;
-            originY = y;
-            haveOrigin = true;
-        }
-        close = fxPointerMoved(originX, originY, x, y);
-        break;
-    }
-    case kWmLButtonDown:
-    case kWmRButtonDown:
-    case kWmMButtonDown:
-        close = true;
-        break;
-    case kWmActivate:
-        close = wParam == 0;
-        break;
-    default:
-        break;
-    }
-    if (close)
-        ScreenSaverProc(w, kWmClose, 0, 0);
-    return 0;
-}
-
-void FXX11Saver::ReadConfig(char* path, int size)
-{
-    std::snprintf(path, static_cast<size_t>(size), "%s", fxSaverInstallFolder(argv0, &folderNote).c_str());
-}
-
-void FXX11Saver::Register(void*)
-{
-    Install();
-}
-
 int FXX11Saver::Install()
 {
     std::string folder = fxSaverDataFolder(argv0), why;
@@ -213,47 +161,44 @@ int FXX11Saver::Install()
 
 void FXX11Saver::Translate(const XEvent& e)
 {
-    void* w = &window;
+    FXSaverSession::Answer answer = FXSaverSession::kNothing;
     switch (e.type) {
     case KeyPress:
-        ScreenSaverProc(w, kWmKeyDown, 0, 0);
-        break;
     case KeyRelease:
-        ScreenSaverProc(w, kWmKeyUp, 0, 0);
+        answer = session.Take(FXSaverInput::Key());
         break;
     case ButtonPress:
-        // Buttons 4 to 7 are the wheel, which is no button press.
+        // Buttons 4 to 7 are the wheel's notches (up, down, left, right);
+        // 8 and up the further buttons.
         if (e.xbutton.button >= 4 && e.xbutton.button <= 7)
-            break;
-        ScreenSaverProc(w, e.xbutton.button == Button1 ? kWmLButtonDown
-                           : e.xbutton.button == Button3 ? kWmRButtonDown
-                                                         : kWmMButtonDown,
-                        0, 0);
+            answer = session.Take(FXSaverInput::Wheel(e.xbutton.button % 2 == 0 ? 1 : -1));
+        else
+            answer = session.Take(FXSaverInput::Button(static_cast<int>(
+                e.xbutton.button <= 3 ? e.xbutton.button : e.xbutton.button - 4)));
         break;
     case MotionNotify:
-        ScreenSaverProc(w, kWmMouseMove, 0, (e.xmotion.x_root & 0xffff) | ((e.xmotion.y_root & 0xffff) << 16));
+        answer = session.Take(FXSaverInput::Pointer(e.xmotion.x_root, e.xmotion.y_root));
         break;
     case FocusOut:
-        if (mode == kFullScreen && e.xfocus.mode == NotifyNormal)
-            ScreenSaverProc(w, kWmActivate, 0, 0);
-        break;
-    case Expose:
-        if (e.xexpose.count == 0)
-            ScreenSaverProc(w, kWmPaint, 0, 0);
+        if (e.xfocus.mode == NotifyNormal)
+            answer = session.Take(FXSaverInput::FocusLost());
         break;
     case ClientMessage:
-        if (static_cast<Atom>(e.xclient.data.l[0]) == deleteWindow)
-            destroyRequested = true; // the close button
+        if (e.xclient.message_type == protocols && e.xclient.format == 32 &&
+            static_cast<Atom>(e.xclient.data.l[0]) == deleteWindow)
+            answer = session.Take(FXSaverInput::CloseRequest());
         break;
     case DestroyNotify:
         if (e.xdestroywindow.window == window) {
             ownWindow = false; // gone with its parent
-            destroyRequested = true;
+            answer = session.Take(FXSaverInput::ParentGone());
         }
         break;
     default:
         break;
     }
+    if (answer != FXSaverSession::kNothing)
+        destroyRequested = true;
 }
 
 void FXX11Saver::Close()
@@ -261,7 +206,7 @@ void FXX11Saver::Close()
     // The scene stops its render thread before anything is destroyed. A
     // thread that does not stop is blocked in Xlib, holding the display:
     // closing it, or the destructors at exit, would wait for ever.
-    if (ScreenSaverProc(&window, kWmDestroy, 0, 0) != 0) {
+    if (session.EndScene() == FXSaverSession::kEndNow) {
         std::fprintf(stderr, "lumenwhirl: the render thread is blocked in the window system; the saver ends\n");
         _exit(1);
     }
@@ -271,10 +216,9 @@ void FXX11Saver::Close()
     XSync(display, False);
 }
 
-int FXX11Saver::Run(Mode m, unsigned long target)
+int FXX11Saver::Run(Mode mode, unsigned long target)
 {
-    mode = m;
-    fxSetSaverHost(this);
+    session.Create(mode);
     XInitThreads(); // the render thread presents while this one reads events
     display = XOpenDisplay(nullptr);
     if (!display) {
@@ -288,17 +232,18 @@ int FXX11Saver::Run(Mode m, unsigned long target)
         localWatchdog = &watchdog;
     std::signal(SIGTERM, localOnSignal);
     std::signal(SIGINT, localOnSignal);
+    protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     if (!MakeWindow(target))
         return 1;
     capture = std::make_unique<FXX11Capture>(display, mode == kHack ? window : 0);
     fxSetScreenCapture(capture.get());
     glx = std::make_unique<FXGlxWindow>(display, window);
-    fChildPreview = mode == kPreview ? 1 : 0;
 
     // The window is created but not mapped: the capture inside sees the
     // desktop as the user left it.
-    if (ScreenSaverProc(&window, kWmCreate, 0, 0) == -1)
-        return 0;
+    std::snprintf(vornPath, sizeof vornPath, "%s", fxSaverInstallFolder(argv0, &folderNote).c_str());
+    session.StartScene(glx.get());
     trc("%s\n", folderNote.c_str());
     // The show plays on without its package (the trace log says why), but
     // a saver started by hand or by xscreensaver says it where it is seen.
@@ -313,19 +258,15 @@ int FXX11Saver::Run(Mode m, unsigned long target)
         Window root, child;
         int rx, ry, wx, wy;
         unsigned keys;
-        if (XQueryPointer(display, window, &root, &child, &rx, &ry, &wx, &wy, &keys)) {
-            originX = rx;
-            originY = ry;
-            haveOrigin = true;
-        }
+        if (XQueryPointer(display, window, &root, &child, &rx, &ry, &wx, &wy, &keys))
+            session.SetPointerOrigin(rx, ry);
     }
     int fd = ConnectionNumber(display);
     while (!destroyRequested && !localSignalled) {
         while (XPending(display) && !destroyRequested) {
             XEvent e;
             XNextEvent(display, &e);
-            if (mode != kHack || e.type == DestroyNotify)
-                Translate(e);
+            Translate(e);
         }
         fd_set set;
         FD_ZERO(&set);

@@ -37,7 +37,7 @@ RequestExecutionLevel admin
 
 !define LW_NAME "Lumenwhirl"
 !define LW_PUBLISHER "The Lumenwhirl developers"
-!define LW_SCR_NAME "lumenwhirl.scr"
+!define LW_SCR_NAME "lwhirl.scr"
 ; Named after the program: a shared folder may hold other uninstallers.
 !define LW_UNINSTALLER "lumenwhirl-uninstall.exe"
 ; What the saver reads, string value "path": the user's own under HKCU
