@@ -85,7 +85,7 @@ public:
     // the render thread (a frame listener) or a stopped show.
     FXGL& Device() { return gr; }
     bool HasContext() const { return gr.hglrc != nullptr; }
-    bool PackageLoaded() { return pck.GetCount() > 0; }
+    bool PackageLoaded() const { return pck.GetCount() > 0; }
     bool InMovies() const { return anim_id == 1; }
     int MovieEnds() const { return movie_ends; }
 
