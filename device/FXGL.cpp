@@ -581,9 +581,19 @@ bool FXGL::Upload(FXPixmap* p, bool mipmaps, unsigned* texture)
     return ok;
 }
 
+// The material keeps the device that named its texture, even when the upload
+// failed after the name was made: that device deletes it.
+bool FXGL::UploadTo(FXMaterial* m, FXPixmap* p, bool mipmaps)
+{
+    bool ok = Upload(p, mipmaps, &m->texture);
+    if (m->texture != 0)
+        m->env = this;
+    return ok;
+}
+
 bool FXGL::FastPrepareTexture(FXMaterial* m, FXPixmap* p)
 {
-    if (!m || !Upload(p, false, &m->texture))
+    if (!m || !UploadTo(m, p, false))
         return false;
     m->texExtentU = static_cast<float>(p->width) / static_cast<float>(p->pitch);
     m->texExtentV = static_cast<float>(p->height) / static_cast<float>(p->allocHeight);
@@ -593,9 +603,7 @@ bool FXGL::FastPrepareTexture(FXMaterial* m, FXPixmap* p)
 
 bool FXGL::PrepareTexture(FXMaterial* m)
 {
-    if (!m || !m->texCanvas)
-        return false;
-    return Upload(&m->texCanvas->pixmap, m->mipmaps, &m->texture);
+    return m && m->texCanvas && UploadTo(m, &m->texCanvas->pixmap, m->mipmaps);
 }
 
 void FXGL::UnprepareTexture(FXMaterial* m)

@@ -97,6 +97,7 @@ public:
 private:
     bool HasContext() const { return hglrc != nullptr; }
     bool Upload(FXPixmap* p, bool mipmaps, unsigned* texture);
+    bool UploadTo(FXMaterial* m, FXPixmap* p, bool mipmaps);
     // The bound texture *texture with every level from p; may replace the
     // name (immutable storage cannot be given again).
     bool UploadMipmapped(FXPixmap* p, unsigned* texture);

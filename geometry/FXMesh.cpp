@@ -64,14 +64,15 @@ void localScaleTex(tagFXVertex* v, int n, float fu, float fv, bool flip)
 FXMesh::FXMesh()
     : disabled(false), transpMode(0), colMode(0), flipTexV(false), secondLayer(nullptr), material(nullptr),
       loaded_u(0.0f), loaded_v(0.0f), vertexCapacity(0), vertexCount(0), vertices(nullptr), indexCapacity(0),
-      indexCount(0), indices(nullptr)
+      indexCount(0), indices(nullptr), env(nullptr)
 {
 }
 
 void FXMesh::Destroy()
 {
-    if (vertices && fxglobalEnv)
-        fxglobalEnv->UnprepareMesh(this);
+    if (vertices && env)
+        env->UnprepareMesh(this);
+    env = nullptr;
     std::free(vertices);
     vertices = nullptr;
     vertexCapacity = vertexCount = 0;

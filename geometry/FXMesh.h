@@ -15,6 +15,7 @@ class FXNumPool;
 class FXPackage;
 class FXPackageData;
 class FXVectorMap;
+class PEnv;
 class PMeshSaveClb;
 
 class FXMesh {
@@ -31,14 +32,15 @@ public:
     tagFXVertex* vertices;
     int indexCapacity, indexCount;
     int* indices;
+    PEnv* env; // an environment that keeps a copy of the mesh (set by its PrepareMesh); not owned
 
     FXMesh();
     virtual ~FXMesh() { Destroy(); }
     FXMesh(const FXMesh&) = delete;
     FXMesh& operator=(const FXMesh&) = delete;
 
-    // Frees the arrays (telling the global environment first); name, flags,
-    // material and extents stay.
+    // Frees the arrays (telling env first, which is then forgotten); name,
+    // flags, material and extents stay.
     void Destroy();
     // Exactly these counts; an array too small is replaced by a new one whose
     // contents are undefined, a large enough one is kept with its contents.

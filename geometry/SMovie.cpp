@@ -72,7 +72,7 @@ void localAssemble(FXPixmap* p, int w, int h, const ILubyte* rgb, const ILubyte*
     }
 }
 
-bool localDecodePair(FXPixmap* pixmap, const localSource& pict, const localSource& mask, FXMaterial* m)
+bool localDecodePair(PEnv* env, FXPixmap* pixmap, const localSource& pict, const localSource& mask, FXMaterial* m)
 {
     if (!m || !fxDevilBound())
         return false;
@@ -88,12 +88,12 @@ bool localDecodePair(FXPixmap* pixmap, const localSource& pict, const localSourc
     }
     bool ok = rgb && a && mw == w && mh == h;
     if (ok) {
-        pixmap->power2 = !(fxglobalEnv && fxglobalEnv->npotTextures);
+        pixmap->power2 = !(env && env->npotTextures);
         ok = pixmap->Realloc(w, h);
     }
     if (ok) {
         localAssemble(pixmap, w, h, rgb, a);
-        ok = fxglobalEnv && fxglobalEnv->FastPrepareTexture(m, pixmap);
+        ok = env && env->FastPrepareTexture(m, pixmap);
     }
     pilDeleteImages(2, ids);
     return ok;
@@ -105,7 +105,7 @@ SMovie::SMovie()
     : packed(false), playing(true), loop(true), pingPong(true), needsSetup(true), poolSize(2), direction(1),
       prepIndex(-1), finished(false), frameTime(0), lastSwitch(0), inMemory(false), hasRects(false), maxWidth(0),
       maxHeight(0), waitForFrame(false), loaded(false), hasStartEnd(false), anim(nullptr), anim2(nullptr),
-      windowStart(-1), windowEnd(-1), package(nullptr), phase(0)
+      windowStart(-1), windowEnd(-1), package(nullptr), phase(0), env(nullptr)
 {
 }
 
@@ -132,6 +132,7 @@ bool SMovie::LoadC(FXPackage* pkg, const char* text)
 
 bool SMovie::LoadRecordC(FXPackageData* data)
 {
+    env = fxglobalEnv;
     FXStr tag;
     data->ReadString(&tag);
     int version = tag.Compare("xs01") ? 1 : tag.Compare("xs02") ? 2 : tag.Compare("xs03") ? 3 : 0;
@@ -274,7 +275,7 @@ bool SMovie::PrepareTextureMem(int index, FXMaterial* material)
 {
     localSource pict = {pictureData.Get(index), pictureSizes.GetInt(index), nullptr};
     localSource mask = {maskData.Get(index), maskSizes.GetInt(index), nullptr};
-    if (localDecodePair(&pixmap, pict, mask, material))
+    if (localDecodePair(env, &pixmap, pict, mask, material))
         return true;
     if (!decodeReported)
         err("SMovie::PrepareTextureMem - frame %d does not decode\n", index);
@@ -287,7 +288,7 @@ bool SMovie::PrepareTexture(const char* picture, const char* mask, FXMaterial* m
     double start = fxGetTime();
     localSource pict = {nullptr, 0, picture ? picture : ""};
     localSource alpha = {nullptr, 0, mask ? mask : ""};
-    bool ok = localDecodePair(&pixmap, pict, alpha, material);
+    bool ok = localDecodePair(env, &pixmap, pict, alpha, material);
     if (!ok && !decodeReported)
         err("SMovie::PrepareTexture - cannot decode (picture:%s mask:%s)\n", pict.path, alpha.path);
     decodeReported = decodeReported || !ok;
@@ -471,4 +472,5 @@ void SMovie::Destroy()
     maxWidth = maxHeight = 0;
     anim = anim2 = nullptr;
     package = nullptr;
+    env = nullptr;
 }

@@ -10,8 +10,9 @@
 // (it is queued and shows its material's previous texture), a frame without
 // a complete rectangle covers the whole square.
 //
-// All operations run on the render thread with the environment's context
-// current (texture upload and release go through fxglobalEnv).
+// All operations run on the render thread with env's context current: the
+// frames are uploaded to env, and each texture is released by the device
+// that made it.
 #pragma once
 
 #include "base/FXArray.h"
@@ -64,6 +65,7 @@ public:
     int windowStart, windowEnd; // key frame window of the linked animations
     FXPackage* package; // owns the frame data of a packaged movie
     float phase;        // index of the frame retired last / (frame count - 1)
+    PEnv* env;          // frames are uploaded here: the environment current when the record was read
 
     SMovie();
     ~SMovie() override;

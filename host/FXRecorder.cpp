@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -81,14 +82,15 @@ void FXRecorder::OnPresent(int w, int h)
     if (presented == 0)
         startupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - initStart).count();
     else if (lastCpu >= 0) {
-        (anim_id == 0 ? meshCpu : movieCpu) += cpu - lastCpu;
-        ++(anim_id == 0 ? meshFrames : movieFrames);
+        bool movies = show->InMovies();
+        (movies ? movieCpu : meshCpu) += cpu - lastCpu;
+        ++(movies ? movieFrames : meshFrames);
     }
 
     // The screen has no alpha: the frames are opaque, whatever the cleared
     // buffer's alpha was.
     frame.resize(static_cast<size_t>(w) * h * 3);
-    gr.ReadPixels(w, h, frame.data());
+    show->Device().ReadPixels(w, h, frame.data());
     if (opt.pictures) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05d.png", presented);
@@ -117,7 +119,7 @@ void FXRecorder::OnPresent(int w, int h)
         peakMemoryAtMinute = fxSysPeakMemoryBytes();
     while (shown >= 60.0 * static_cast<double>(minuteMemory.size() + 1))
         NoteMinuteMemory(static_cast<double>(fxSysResidentMemoryBytes()) / 1048576.0);
-    bool showDone = opt.seconds >= 0 ? shown >= opt.seconds : opt.frames < 0 && !opt.preview && movie_ends >= 2;
+    bool showDone = opt.seconds >= 0 ? shown >= opt.seconds : opt.frames < 0 && !opt.preview && show->MovieEnds() >= 2;
     if (presented >= Limit() || showDone || failed) {
         showSeconds = fxGetTime() - opt.startTime;
         done = true;
@@ -210,24 +212,28 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
     fxSetScreenCapture(&capture);
     fxUseVirtualClock(opt.startTime);
     FXRecordWindow recording(window, this);
-    gr.hideMultitexture = opt.noMultitexture;
+    std::unique_ptr<Scene> scene(new Scene);
+    show = scene.get();
+    show->Device().hideMultitexture = opt.noMultitexture;
 
     initStart = std::chrono::steady_clock::now();
-    InitScene(&recording, opt.preview);
+    show->Init(&recording, opt.preview);
     if (*capture.Problem())
         warning = std::string(capture.Problem()) + "; the desktop is black";
-    bool running = gr.hglrc != nullptr;
+    bool running = show->HasContext();
     // Waiting on the wall clock: a sleep on the virtual clock would move the
     // show's time from this thread.
     while (running && !done)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    if (!DestroyScene()) {
+    if (!show->Destroy()) {
         // The render thread is stuck in its frame: returning would run
         // destructors that wait for it or pull objects from under it.
         std::fprintf(stderr, "lumenwhirl: the render thread did not finish its frame; the recorder ends\n");
         std::fflush(stderr);
         std::_Exit(1);
     }
+    show = nullptr;
+    scene.reset();
     peakMemory = fxSysPeakMemoryBytes();
     fxUseRealClock();
     fxSetScreenCapture(nullptr);

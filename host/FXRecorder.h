@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+class Scene;
+
 struct FXRecordOptions {
     std::string dir;      // where the pictures go; made when missing
     int frames = -1;      // presented frames to record; -1: see FXRecorder::Run
@@ -57,6 +59,7 @@ public:
 
 private:
     FXRecordOptions opt;
+    Scene* show = nullptr; // the show being recorded
     std::atomic<bool> done{false};
     bool failed = false;
     double lastCpu = -1;

@@ -32,7 +32,7 @@ bool localLoad4(FILE* f, float* c)
 } // namespace
 
 FXMaterial::FXMaterial()
-    : loaded(false), shininess(0), prepared(false), texture(0), texExtentU(0), texExtentV(0), opaque(true),
+    : loaded(false), shininess(0), prepared(false), texture(0), env(nullptr), texExtentU(0), texExtentV(0), opaque(true),
       mipmaps(true), texCanvas(nullptr), userFlag(false)
 {
     std::memset(preservedAmbient, 0, sizeof preservedAmbient);
@@ -122,10 +122,11 @@ bool FXMaterial::IsSolid() const
 void FXMaterial::ReleaseTexture()
 {
     if (texture != 0) {
-        if (fxglobalEnv)
-            fxglobalEnv->UnprepareTexture(this);
+        if (env)
+            env->UnprepareTexture(this);
         texture = 0;
     }
+    env = nullptr;
     prepared = false;
 }
 

@@ -11,6 +11,7 @@
 
 class FXPackage;
 class FXPackageData;
+class PEnv;
 
 class FXMaterial {
 public:
@@ -27,6 +28,7 @@ public:
     float preservedEmission[4];
     bool prepared;       // a texture is handed to the device
     unsigned texture;    // GL texture name; 0 when nothing is uploaded
+    PEnv* env;           // the device that made texture and releases it; must outlive it; not owned
     float texExtentU;    // picture width / allocated width
     float texExtentV;    // picture height / allocated height
     bool opaque;         // copied from the texture canvas

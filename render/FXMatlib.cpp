@@ -227,7 +227,7 @@ void FXMatlib::Release()
         return;
     // Out of the environment's list before it goes, so the list never holds
     // a freed library.
-    if (fxglobalEnv)
-        fxglobalEnv->RemoveMatlib(this);
+    if (env)
+        env->RemoveMatlib(this);
     delete this;
 }

@@ -7,6 +7,7 @@
 
 class FXMaterial;
 class FXPackage;
+class PEnv;
 
 class FXMatlib {
 public:
@@ -15,8 +16,9 @@ public:
     FXArray materials; // FXMaterial*; the loaded ones are owned
     bool selfDeleting;
     int refCount;
+    PEnv* env; // the environment whose list holds the library; not owned
 
-    FXMatlib() : parent(nullptr), selfDeleting(true), refCount(1) {}
+    FXMatlib() : parent(nullptr), selfDeleting(true), refCount(1), env(nullptr) {}
     virtual ~FXMatlib() { Destroy(); }
     FXMatlib(const FXMatlib&) = delete;
     FXMatlib& operator=(const FXMatlib&) = delete;
@@ -33,7 +35,7 @@ public:
     FXMaterial* FindMaterial(const char* name) const;
     void Destroy();
     // Gives back one reference; the last one deletes a self-deleting library
-    // and removes it from the current environment's list.
+    // and removes it from env's list.
     void Release();
 
     // Authoring side: texture file references become package ids.

@@ -15,6 +15,12 @@ void fxSetEnv(PEnv* env)
     fxglobalEnv = env;
 }
 
+void fxLeaveEnv(PEnv* env)
+{
+    if (fxglobalEnv == env)
+        fxglobalEnv = nullptr;
+}
+
 namespace {
 
 void localLoopTrampoline(void* arg)
@@ -171,7 +177,7 @@ FXMatlib* localFindMatlib(const FXArray& libs, const char* name)
 // (parent defaultMatlib) filled by load and named by the name asked for, so
 // that it is found again also when nothing could be loaded.
 template <class Load>
-FXMatlib* localSharedMatlib(FXArray* libs, FXMatlib* parent, const char* name, Load load)
+FXMatlib* localSharedMatlib(PEnv* env, FXArray* libs, FXMatlib* parent, const char* name, Load load)
 {
     if (FXMatlib* lib = localFindMatlib(*libs, name)) {
         ++lib->refCount;
@@ -179,6 +185,7 @@ FXMatlib* localSharedMatlib(FXArray* libs, FXMatlib* parent, const char* name, L
     }
     FXMatlib* lib = new FXMatlib;
     lib->parent = parent;
+    lib->env = env;
     load(lib);
     lib->name.Set(name);
     libs->Push(lib);
@@ -189,12 +196,12 @@ FXMatlib* localSharedMatlib(FXArray* libs, FXMatlib* parent, const char* name, L
 
 FXMatlib* PEnv::LoadMatlib(const char* name)
 {
-    return localSharedMatlib(&matlibs, &defaultMatlib, name, [name](FXMatlib* lib) { lib->LoadFromMtl(name); });
+    return localSharedMatlib(this, &matlibs, &defaultMatlib, name, [name](FXMatlib* lib) { lib->LoadFromMtl(name); });
 }
 
 FXMatlib* PEnv::LoadMatlibC(FXPackage* pkg, const char* name)
 {
-    return localSharedMatlib(&matlibs, &defaultMatlib, name, [pkg, name](FXMatlib* lib) { lib->LoadC(pkg, name); });
+    return localSharedMatlib(this, &matlibs, &defaultMatlib, name, [pkg, name](FXMatlib* lib) { lib->LoadC(pkg, name); });
 }
 
 FXMatlib* PEnv::LoadMatlibCN(FXPackage* pkg, int id)

@@ -113,6 +113,8 @@ public:
     virtual bool PrepareCubeTexture(FXMaterial* m, FXPixmap* p0, FXPixmap* p1, FXPixmap* p2, FXPixmap* p3,
                                     FXPixmap* p4, FXPixmap* p5) = 0;
     virtual void UnprepareTexture(FXMaterial* m) = 0;
+    // An environment that keeps something of a mesh sets the mesh's env to
+    // itself, so that the mesh's Destroy tells it; it must outlive the mesh.
     virtual bool PrepareMesh(FXMesh* mesh) = 0;
     virtual void UnprepareMesh(FXMesh* mesh) = 0;
     virtual void RenderMesh(FXMesh* mesh) = 0;
@@ -125,3 +127,5 @@ private:
 
 extern PEnv* fxglobalEnv;
 void fxSetEnv(PEnv* env);
+// No process environment any more if it was env (which is going away).
+void fxLeaveEnv(PEnv* env);

@@ -14,59 +14,16 @@
 #include <cmath>
 #include <cstring>
 
-// The show's objects, in construction order.
-bool isPreview = false;
-FXPackage pck;
-Scene sc;
-FXGL gr;
-FXLight light, light1;
-FXLight light2, light3, light4;
-FXDesk preview;
-FXMaterial preview_mat;
-FXMaterial scr_mat;
-FXAnim scr_anim;
-SMovie movie[4];
-SMovie pole;
-FXPhaser rot_phase;
-FXPhaser light1_phase1, light2_phase1, light3_phase1;
-FXVornGadget gad;
-FXErrGadget err_gad;
-FXDemoGadget demo;
-
-bool hasError = false;
-int anim_id = 0;
-float falling = 0;
-float movie_black = 0;
-bool first = true;
-int movie_id = -1;
-bool first_pole = true;
-const char* const mat_name = "Material.001";
-float light2_col[4] = {1.0f, 0.1f, 0.1f, 1.0f};
-float light3_col[4] = {1.0f, 0.1f, 0.1f, 1.0f};
-float light4_col[4] = {1.0f, 0.1f, 0.1f, 1.0f};
-int movie_ends = 0;
-
 namespace {
 
 const int kMovieIds[4] = {133, 454, 685, 686};
 const float kPi = 3.1415f; // the show's own value, in every angle below
-
-// The show's state as at process start, so that a second InitScene in one
-// process (tests, the recorder) starts the same show again.
-void localResetState()
-{
-    hasError = false;
-    anim_id = 0;
-    falling = 0;
-    movie_black = 0;
-    first = true;
-    movie_id = -1;
-    first_pole = true;
-    movie_ends = 0;
-}
+// The image library is bound for the process: by the first show that
+// builds, until the last one is destroyed.
+int localDevilUsers = 0;
 
 // The material takes the capture's pixels: the capture is a local object
-// of InitScene, and the material's canvas must outlive it.
+// of the build, and the material's canvas must outlive it.
 void localTakeCapture(FXMaterial* m, FXScrShot* shot)
 {
     if (shot->pixmap.pitch > 0) {
@@ -96,9 +53,25 @@ void localSpotLight(FXLight* l, const float* colour, float k)
     l->MultiColorF(k, k, k, 1.0f);
 }
 
+} // namespace
+
+// The show's state as at its construction, so that a second start of one
+// show starts it the same again.
+void Scene::ResetState()
+{
+    hasError = false;
+    anim_id = 0;
+    falling = 0;
+    movie_black = 0;
+    first = true;
+    movie_id = -1;
+    first_pole = true;
+    movie_ends = 0;
+}
+
 // Part of every frame but the first of the full show: the white light dims
 // with the progress, the red spot lights circle.
-void localLights(PEnv* env, double t, float k1)
+void Scene::Lights(PEnv* env, double t, float k1)
 {
     float a = movie_black * 0.6f + 0.4f;
     light1.SetDefDiffuse(1.0f);
@@ -128,12 +101,12 @@ void localLights(PEnv* env, double t, float k1)
     light4.pos[2] = -1.0f;
 }
 
-void localMoviePhase(PEnv* env, double t, const float* c)
+void Scene::MoviePhase(PEnv* env, double t, const float* c)
 {
     FXMatrix b;
     b.SetScaleF(0.8f, 0.9f, 1.0f);
-    gr.ApplyMatrix(&b);
-    gr.EnableLights(false);
+    env->ApplyMatrix(&b);
+    env->EnableLights(false);
     if (first_pole) {
         if (movie_black >= 0.9f) {
             first_pole = false;
@@ -147,7 +120,7 @@ void localMoviePhase(PEnv* env, double t, const float* c)
     if (movie_id == 2 || movie_id == 3) {
         FXMatrix right;
         right.SetMoveF(0.045816734f, 0, 0);
-        gr.MultiplyMatrix(&right);
+        env->MultiplyMatrix(&right);
     }
     SMovie& m = movie[movie_id];
     m.Prepare(-1);
@@ -168,7 +141,7 @@ void localMoviePhase(PEnv* env, double t, const float* c)
         movie_black = 4.0f * (1.0f - v);
 }
 
-void localShow(PEnv* env, double t)
+void Scene::Show(PEnv* env, double t)
 {
     if (first) {
         scr_anim.backward = false;
@@ -184,15 +157,15 @@ void localShow(PEnv* env, double t)
     s.SetScaleF(0.4f * f + 1.0f, 0.4f * f + 1.0f, 1.6f * f + 1.0f);
     ty.SetMoveF(0, 0.25f * f, 0);
     tz.SetMoveF(0, 0, -0.2f * f);
-    gr.ApplyMatrix(&ty);
-    gr.MultiplyMatrix(&ry);
-    gr.MultiplyMatrix(&rx);
-    gr.MultiplyMatrix(&s);
-    gr.MultiplyMatrix(&tz);
-    gr.EnableNormalize(true);
-    gr.EnableLights(true);
-    gr.EnableLight(false, &light);
-    gr.EnableLight(true, &light1);
+    env->ApplyMatrix(&ty);
+    env->MultiplyMatrix(&ry);
+    env->MultiplyMatrix(&rx);
+    env->MultiplyMatrix(&s);
+    env->MultiplyMatrix(&tz);
+    env->EnableNormalize(true);
+    env->EnableLights(true);
+    env->EnableLight(false, &light);
+    env->EnableLight(true, &light1);
     scr_anim.OnRender(env, t);
 
     if (anim_id == 0) {
@@ -208,76 +181,68 @@ void localShow(PEnv* env, double t)
             falling = 1.0f;
         }
     } else if (anim_id == 1 && movie_id != -1) {
-        localMoviePhase(env, t, c);
+        MoviePhase(env, t, c);
     }
 }
-
-} // namespace
 
 void Scene::OnRender(PEnv* env, double t)
 {
     float k1 = 1.0f - falling;
     bool firstFull = first && !isPreview;
     if (!firstFull) {
-        if (!gr.RenderStart())
+        if (!env->RenderStart())
             return;
-        gr.EnableDepthTest(true);
-        gr.EnableDepthWrite(true);
-        gr.Clrscr(true, true, false);
-        gr.EnableDepthTest(false);
-        gr.EnableDepthWrite(false);
-        gr.EnableLights(false);
-        gr.ApplyMatrixIdentity();
-        localLights(env, t, k1);
+        env->EnableDepthTest(true);
+        env->EnableDepthWrite(true);
+        env->Clrscr(true, true, false);
+        env->EnableDepthTest(false);
+        env->EnableDepthWrite(false);
+        env->EnableLights(false);
+        env->ApplyMatrixIdentity();
+        Lights(env, t, k1);
     }
-    gr.UpdateLights();
+    env->UpdateLights();
     if (isPreview) {
-        if (!gr.RenderStart())
+        if (!env->RenderStart())
             return;
-        gr.EnableDepthTest(false);
-        gr.EnableDepthWrite(false);
-        gr.EnableLights(false);
-        gr.ApplyMatrixIdentity();
+        env->EnableDepthTest(false);
+        env->EnableDepthWrite(false);
+        env->EnableLights(false);
+        env->ApplyMatrixIdentity();
         preview.OnRender(env, t);
-        gr.RenderEnd();
+        env->RenderEnd();
         return;
     }
-    gr.UpdateLights();
-    localShow(env, t);
-    gr.ApplyMatrixIdentity();
+    env->UpdateLights();
+    Show(env, t);
+    env->ApplyMatrixIdentity();
     err_gad.OnRender(env, t);
     if (!firstFull)
-        gr.RenderEnd();
+        env->RenderEnd();
     if (first)
         first = false;
 }
 
-namespace {
-void localBuild(void* window, bool preview, bool loop);
-} // namespace
-
-void InitScene(void* window, bool preview)
+void Scene::Init(void* window, bool previewMode)
 {
-    localBuild(window, preview, true);
-    gr.StartLoop(&sc);
+    BuildObjects(window, previewMode, true);
+    gr.StartLoop(this);
 }
 
-void BuildScene(void* window, bool preview)
+void Scene::Build(void* window, bool previewMode)
 {
-    localBuild(window, preview, false);
+    BuildObjects(window, previewMode, false);
 }
-
-namespace {
 
 // loop: start the render loop as soon as the context exists, with nothing
 // to draw, so that its start-up sleep passes while the show loads. The
 // window is not shown yet, so the capture after it still sees the desktop.
 // Not on the virtual clock: there the sleep costs no time, and moving it
 // would move the clock the random generator is seeded from.
-void localBuild(void* window, bool preview_, bool loop)
+void Scene::BuildObjects(void* window, bool previewMode, bool loop)
 {
-    localResetState();
-    isPreview = preview_;
+    ResetState();
+    isPreview = previewMode;
     fxInitPaths();
     fxSetTypePath(1, vornPath);
     fxSetPath(1);
@@ -291,115 +256,128 @@ void localBuild(void* window, bool preview_, bool loop)
     if (loop && gr.hglrc && !fxVirtualClockOn())
         gr.StartLoop(nullptr);
     trc("start-up: device\n");
-    fxLoadDevil();
-    trc("start-up: image library\n");
-    {
-        FXScrShot shot;
-        if (!isPreview) {
-            shot.Update();
-            trc("start-up: desktop captured\n");
-        }
-        fxSetEnv(&gr);
-        gr.SetAct(true);
-        pck.Load("lwhirl.dat");
-        trc("start-up: package read\n");
-        err_gad.CreateCN(&pck, 3);
-        err_gad.enabled = hasError;
-        if (isPreview) {
-            preview_mat.LoadTextureCN(&pck, 12);
-            preview.Create(1, 1);
-            preview.SetMaterial(&preview_mat);
-        } else {
-            fxResetRandom();
-            localTakeCapture(&scr_mat, &shot);
-            trc("start-up: desktop uploaded\n");
-            scr_mat.SetDefDiffuse(1.0f);
-            gr.AddMaterial(&scr_mat);
-            scr_mat.name.Set(mat_name);
-
-            scr_anim.LoadCN(&pck, 8);
-            scr_anim.UnitizeStretch1(0);
-            scr_anim.Normalize(-1, false);
-            scr_anim.ComputeFrontTexCoords(0, -1);
-            scr_anim.ResizeTextCoords1();
-            scr_anim.loop = false;
-            scr_anim.pingPong = false;
-            scr_anim.linear = true;
-            scr_anim.UpdateInterpolation(true, true);
-            scr_anim.StartAnim(0.0);
-            trc("start-up: sheet built\n");
-            scr_anim.playing = false;
-
-            pole.LoadCN(&pck, 11);
-            pole.LoadIntoMem();
-            pole.waitForFrame = false;
-            pole.loop = false;
-            pole.pingPong = false;
-            pole.desk.mesh.colMode = 1;
-            for (int i = 0; i < 4; ++i) {
-                movie[i].LoadCN(&pck, kMovieIds[i]);
-                movie[i].LoadIntoMem();
-                movie[i].waitForFrame = true;
-                movie[i].loop = false;
-                movie[i].pingPong = false;
-                movie[i].desk.mesh.colMode = 1;
-            }
-            fxSetPath(1);
-            trc("start-up: movies ready\n");
-
-            // As constructed: a second start must not go on from where the
-            // first one's clock left the circles.
-            rot_phase = FXPhaser();
-            rot_phase.duration = 15.0;
-            rot_phase.loop = true;
-            rot_phase.pingPong = true;
-            rot_phase.smooth = true;
-            rot_phase.halfSmooth = false;
-            FXPhaser* circles[3] = {&light1_phase1, &light2_phase1, &light3_phase1};
-            const double periods[3] = {12.0, 14.0, 10.0};
-            for (int i = 0; i < 3; ++i) {
-                *circles[i] = FXPhaser();
-                circles[i]->duration = periods[i];
-                circles[i]->loop = true;
-                circles[i]->pingPong = false;
-                circles[i]->smooth = false;
-                circles[i]->halfSmooth = false;
-            }
-
-            light.SetDefDiffuse(1.0f);
-            gr.RegisterLight(&light);
-            light1.SetDefDiffuse(1.0f);
-            gr.RegisterLight(&light1);
-            float k = movie_black * 0.5f + 0.5f;
-            FXLight* spots[3] = {&light2, &light3, &light4};
-            const float* colours[3] = {light2_col, light3_col, light4_col};
-            const float places[3][3] = {{1, 0, -1}, {-1, 0, -1}, {-1, 1, -1}};
-            for (int i = 0; i < 3; ++i) {
-                localSpotLight(spots[i], colours[i], k);
-                for (int j = 0; j < 3; ++j)
-                    spots[i]->pos[j] = places[i][j];
-                spots[i]->pos[3] = 1.0f;
-                spots[i]->spotDir[0] = 0;
-                spots[i]->spotDir[1] = 0;
-                spots[i]->spotDir[2] = 1;
-                gr.RegisterLight(spots[i]);
-            }
-            demo.CreateCN(&pck, 687, 688);
-            gad.CreateCN(&pck, 4, 2);
-            fxSetAppPriority(1);
-            trc("start-up: scene built\n");
-        }
-        gr.SetAct(false);
+    if (!holdsDevil) {
+        holdsDevil = true;
+        if (localDevilUsers++ == 0)
+            fxLoadDevil();
     }
+    trc("start-up: image library\n");
+    FXScrShot shot;
+    if (!isPreview) {
+        shot.Update();
+        trc("start-up: desktop captured\n");
+    }
+    // The loaders upload through the process's environment.
+    fxSetEnv(&gr);
+    gr.SetAct(true);
+    pck.Load("lwhirl.dat");
+    trc("start-up: package read\n");
+    err_gad.CreateCN(&pck, 3);
+    err_gad.enabled = hasError;
+    if (isPreview) {
+        preview_mat.LoadTextureCN(&pck, 12);
+        preview.Create(1, 1);
+        preview.SetMaterial(&preview_mat);
+    } else {
+        BuildFull(&shot);
+    }
+    gr.SetAct(false);
 }
 
-} // namespace
+void Scene::BuildFull(FXScrShot* shot)
+{
+    fxResetRandom();
+    localTakeCapture(&scr_mat, shot);
+    trc("start-up: desktop uploaded\n");
+    scr_mat.SetDefDiffuse(1.0f);
+    gr.AddMaterial(&scr_mat);
+    scr_mat.name.Set(mat_name);
 
-bool DestroyScene()
+    scr_anim.LoadCN(&pck, 8);
+    scr_anim.UnitizeStretch1(0);
+    scr_anim.Normalize(-1, false);
+    scr_anim.ComputeFrontTexCoords(0, -1);
+    scr_anim.ResizeTextCoords1();
+    scr_anim.loop = false;
+    scr_anim.pingPong = false;
+    scr_anim.linear = true;
+    scr_anim.UpdateInterpolation(true, true);
+    scr_anim.StartAnim(0.0);
+    trc("start-up: sheet built\n");
+    scr_anim.playing = false;
+
+    pole.LoadCN(&pck, 11);
+    pole.LoadIntoMem();
+    pole.waitForFrame = false;
+    pole.loop = false;
+    pole.pingPong = false;
+    pole.desk.mesh.colMode = 1;
+    for (int i = 0; i < 4; ++i) {
+        movie[i].LoadCN(&pck, kMovieIds[i]);
+        movie[i].LoadIntoMem();
+        movie[i].waitForFrame = true;
+        movie[i].loop = false;
+        movie[i].pingPong = false;
+        movie[i].desk.mesh.colMode = 1;
+    }
+    fxSetPath(1);
+    trc("start-up: movies ready\n");
+
+    // As constructed: a second start must not go on from where the
+    // first one's clock left the circles.
+    rot_phase = FXPhaser();
+    rot_phase.duration = 15.0;
+    rot_phase.loop = true;
+    rot_phase.pingPong = true;
+    rot_phase.smooth = true;
+    rot_phase.halfSmooth = false;
+    FXPhaser* circles[3] = {&light1_phase1, &light2_phase1, &light3_phase1};
+    const double periods[3] = {12.0, 14.0, 10.0};
+    for (int i = 0; i < 3; ++i) {
+        *circles[i] = FXPhaser();
+        circles[i]->duration = periods[i];
+        circles[i]->loop = true;
+        circles[i]->pingPong = false;
+        circles[i]->smooth = false;
+        circles[i]->halfSmooth = false;
+    }
+
+    light.SetDefDiffuse(1.0f);
+    gr.RegisterLight(&light);
+    light1.SetDefDiffuse(1.0f);
+    gr.RegisterLight(&light1);
+    float k = movie_black * 0.5f + 0.5f;
+    FXLight* spots[3] = {&light2, &light3, &light4};
+    const float* colours[3] = {light2_col, light3_col, light4_col};
+    const float places[3][3] = {{1, 0, -1}, {-1, 0, -1}, {-1, 1, -1}};
+    for (int i = 0; i < 3; ++i) {
+        localSpotLight(spots[i], colours[i], k);
+        for (int j = 0; j < 3; ++j)
+            spots[i]->pos[j] = places[i][j];
+        spots[i]->pos[3] = 1.0f;
+        spots[i]->spotDir[0] = 0;
+        spots[i]->spotDir[1] = 0;
+        spots[i]->spotDir[2] = 1;
+        gr.RegisterLight(spots[i]);
+    }
+    demo.CreateCN(&pck, 687, 688);
+    gad.CreateCN(&pck, 4, 2);
+    fxSetAppPriority(1);
+    trc("start-up: scene built\n");
+}
+
+Scene::~Scene()
+{
+    // A show still running at exit (a test that failed half-way) must not
+    // be drawn while its objects go.
+    Destroy();
+}
+
+bool Scene::Destroy()
 {
     const double kStopSeconds = 3.0;
     if (!gr.StopLoop(kStopSeconds)) {
-        err("DestroyScene: the render thread did not finish its frame within %.0f s\n", kStopSeconds);
+        err("Scene::Destroy: the render thread did not finish its frame within %.0f s\n", kStopSeconds);
         return false;
     }
     // The objects release GL textures and buffers: the context must be
@@ -420,7 +398,27 @@ bool DestroyScene()
     for (FXLight* l : lights)
         gr.UnregisterLight(l);
     gr.Destroy(); // releases the context from this thread and deletes it
-    fxSetEnv(nullptr);
-    fxUnloadDevil();
+    fxLeaveEnv(&gr); // another show may have been built since
+    if (holdsDevil) {
+        holdsDevil = false;
+        if (--localDevilUsers == 0)
+            fxUnloadDevil();
+    }
     return true;
+}
+
+Scene& fxHostScene()
+{
+    static Scene sc;
+    return sc;
+}
+
+void InitScene(void* window, bool previewMode)
+{
+    fxHostScene().Init(window, previewMode);
+}
+
+bool DestroyScene()
+{
+    return fxHostScene().Destroy();
 }

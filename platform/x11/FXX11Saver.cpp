@@ -248,7 +248,7 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
     // The show plays on without its package (the trace log says why), but
     // a saver started by hand or by xscreensaver says it where it is seen.
     std::string why;
-    if (mode != kPreview && pck.GetCount() == 0 && !fxProbePackage(vornPath, &why))
+    if (mode != kPreview && !fxHostScene().PackageLoaded() && !fxProbePackage(vornPath, &why))
         std::fprintf(stderr, "lumenwhirl: cannot load the package %s\n", why.c_str());
     if (ownWindow) {
         XMapRaised(display, window);

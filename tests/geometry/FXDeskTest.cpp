@@ -227,30 +227,34 @@ TEST(FXDesk, CornerSetters)
     EXPECT_PAIR(d.mesh.vertices[2].tex, 0.5f, 0.25f);
 }
 
-// The environment double lives here, so the mesh's Destroy is checked here too.
-TEST(FXMesh, DestroyTellsTheEnvironmentOnce)
+// The environment double lives here, so the mesh's Destroy is checked here
+// too: it tells the environment that drew it, never the process's one.
+TEST(FXMesh, DestroyTellsItsEnvironmentOnce)
 {
-    RecordingEnv env;
-    PEnv* saved = fxglobalEnv;
-    fxglobalEnv = &env;
+    RecordingEnv env, current;
+    fxSetEnv(&current);
     {
         FXMesh empty; // no vertex array: nothing to tell
+        empty.env = &env;
         empty.Destroy();
         FXDesk d;
         ASSERT_TRUE(d.Create(1, 1));
+        d.mesh.env = &env;
         d.Destroy();
         EXPECT_EQ(env.unprepares, 1);
         EXPECT_EQ(d.cols + d.rows + d.mesh.vertexCapacity + d.mesh.indexCapacity, 0);
         EXPECT_EQ(d.mesh.vertices, nullptr);
+        EXPECT_EQ(d.mesh.env, nullptr);
         d.Destroy();
         EXPECT_EQ(env.unprepares, 1);
         ASSERT_TRUE(d.Create(1, 1)); // reusable; the destructor tells once more
+        d.mesh.env = &env;
     }
     EXPECT_EQ(env.unprepares, 2);
-    fxglobalEnv = nullptr;
     FXMesh m;
     ASSERT_TRUE(m.Realloc(1, 0));
-    m.Destroy(); // no environment: just frees
+    m.Destroy(); // never drawn: just frees
     EXPECT_EQ(env.unprepares, 2);
-    fxglobalEnv = saved;
+    EXPECT_EQ(current.unprepares, 0);
+    fxSetEnv(nullptr);
 }

@@ -23,6 +23,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -147,12 +148,13 @@ protected:
     {
         fxSetScreenCapture(nullptr);
         fxUseRealClock();
-        gr.hideMultitexture = false;
+        sc.gr.hideMultitexture = false;
         std::filesystem::current_path(cwd);
     }
     // One frame drawn by the test thread through env, then 1/30 s of show
     // time; the frame's start time.
-    double Frame(PEnv* env = &gr)
+    double Frame() { return Frame(&sc.gr); }
+    double Frame(PEnv* env)
     {
         double t = fxGetTime();
         sc.OnRender(env, t);
@@ -167,6 +169,8 @@ protected:
     Presents presents;
     FXRecordWindow window{&egl, &presents};
     std::filesystem::path cwd;
+    std::unique_ptr<Scene> owned{new Scene}; // after its window: it goes first
+    Scene& sc = *owned;
 };
 
 // The movie brightness the fade curve gives for progress v.
@@ -182,12 +186,12 @@ TEST_F(SceneTest, FullShowFromSheetToMovies)
     // The trace file of the first full-screen start of the process stays
     // open until it ends.
     bool tracing = fxTracesOpened();
-    BuildScene(&window, false);
+    sc.Build(&window, false);
     EXPECT_TRUE(tracing || std::filesystem::exists(dir.File("lwhirl.log")));
-    ASSERT_NE(gr.hglrc, nullptr);
-    EXPECT_FALSE(hasError);
+    ASSERT_NE(sc.gr.hglrc, nullptr);
+    EXPECT_FALSE(sc.hasError);
     EXPECT_EQ(capture.begins, 1);
-    gr.SetAct(true);
+    sc.gr.SetAct(true);
     Frame();
     EXPECT_EQ(presents.count, 0) << "the first frame is not presented";
     Frame();
@@ -200,46 +204,46 @@ TEST_F(SceneTest, FullShowFromSheetToMovies)
     EXPECT_GT(Green(br), 180) << std::hex << br;
     EXPECT_GT(Blue(br), 180) << std::hex << br;
 
-    int n = scr_anim.frames.count, switchFrame = -1, firstMovie = -1, fullPole = -1;
+    int n = sc.scr_anim.frames.count, switchFrame = -1, firstMovie = -1, fullPole = -1;
     ASSERT_EQ(n, 3);
     bool sawQuarter = false, sawThreeQuarters = false, sawSevenEighths = false;
-    for (int k = 0; k < 600 && movie_ends < 2; ++k) {
-        int before = anim_id;
-        bool poleBefore = first_pole;
-        float vBefore = firstMovie >= 0 ? movie[firstMovie].phase : 0.0f;
+    for (int k = 0; k < 600 && sc.movie_ends < 2; ++k) {
+        int before = sc.anim_id;
+        bool poleBefore = sc.first_pole;
+        float vBefore = firstMovie >= 0 ? sc.movie[firstMovie].phase : 0.0f;
         Frame();
         if (before == 0) {
-            if (anim_id == 0) {
-                EXPECT_LT(falling, 1.0f);
-                EXPECT_LT(scr_anim.actFrame, n - 1);
+            if (sc.anim_id == 0) {
+                EXPECT_LT(sc.falling, 1.0f);
+                EXPECT_LT(sc.scr_anim.actFrame, n - 1);
                 continue;
             }
             switchFrame = k;
-            EXPECT_EQ(scr_anim.actFrame, n - 1) << "the movies start the frame the sheet reaches its last key frame";
-            EXPECT_FLOAT_EQ(falling, 1.0f);
-            EXPECT_GE(movie_id, 0);
-            firstMovie = movie_id;
+            EXPECT_EQ(sc.scr_anim.actFrame, n - 1) << "the movies start the frame the sheet reaches its last key frame";
+            EXPECT_FLOAT_EQ(sc.falling, 1.0f);
+            EXPECT_GE(sc.movie_id, 0);
+            firstMovie = sc.movie_id;
             continue;
         }
-        EXPECT_FLOAT_EQ(light1.diffuse[0] + light1.diffuse[1] + light1.diffuse[2], 0) << "light1 is black";
-        if (poleBefore && !first_pole) {
+        EXPECT_FLOAT_EQ(sc.light1.diffuse[0] + sc.light1.diffuse[1] + sc.light1.diffuse[2], 0) << "light1 is black";
+        if (poleBefore && !sc.first_pole) {
             fullPole = k;
-            EXPECT_EQ(movie_ends, 0) << "during the first movie";
+            EXPECT_EQ(sc.movie_ends, 0) << "during the first movie";
             EXPECT_LE(vBefore, 0.25f) << "in its fade-in";
         }
-        float v = movie[movie_ends == 0 ? firstMovie : movie_id].phase;
-        if (movie_ends == 0 && v < 1.0f) {
-            EXPECT_FLOAT_EQ(movie_black, Fade(v)) << v;
-            sawQuarter |= v == 0.25f && movie_black == 1.0f;
-            sawThreeQuarters |= v == 0.75f && movie_black == 1.0f;
-            sawSevenEighths |= v == 0.875f && movie_black == 0.5f;
+        float v = sc.movie[sc.movie_ends == 0 ? firstMovie : sc.movie_id].phase;
+        if (sc.movie_ends == 0 && v < 1.0f) {
+            EXPECT_FLOAT_EQ(sc.movie_black, Fade(v)) << v;
+            sawQuarter |= v == 0.25f && sc.movie_black == 1.0f;
+            sawThreeQuarters |= v == 0.75f && sc.movie_black == 1.0f;
+            sawSevenEighths |= v == 0.875f && sc.movie_black == 0.5f;
         }
     }
     EXPECT_GE(switchFrame, 0);
     EXPECT_GE(fullPole, 0) << "the backdrop reaches full brightness";
     EXPECT_TRUE(sawQuarter && sawThreeQuarters && sawSevenEighths);
-    EXPECT_EQ(movie_ends, 2) << "one movie follows another";
-    DestroyScene();
+    EXPECT_EQ(sc.movie_ends, 2) << "one movie follows another";
+    sc.Destroy();
 }
 
 TEST_F(SceneTest, KeyFramesWithoutAMaterialFileStillShowTheDesktop)
@@ -247,24 +251,24 @@ TEST_F(SceneTest, KeyFramesWithoutAMaterialFileStillShowTheDesktop)
     // Exported key frames often name Material.001 with no mtllib: the
     // sheet's library is then empty and the name resolves to the desktop.
     ASSERT_TRUE(BuildPackage(dir.path, false));
-    BuildScene(&window, false);
-    ASSERT_NE(gr.hglrc, nullptr);
-    gr.SetAct(true);
+    sc.Build(&window, false);
+    ASSERT_NE(sc.gr.hglrc, nullptr);
+    sc.gr.SetAct(true);
     Frame();
     Frame();
     ASSERT_EQ(presents.count, 1);
     uint32_t tl = presents.At(2, 2), bl = presents.At(2, kH - 3);
     EXPECT_GT(Red(tl), Blue(tl) + 60) << std::hex << tl << " (white: no desktop)";
     EXPECT_GT(Blue(bl), Green(bl) + 60) << std::hex << bl;
-    DestroyScene();
+    sc.Destroy();
 }
 
 TEST_F(SceneTest, NoticeWithoutMultitexturingIsDrawnLastAtItsOwnSize)
 {
-    gr.hideMultitexture = true;
-    BuildScene(&window, false);
-    EXPECT_TRUE(hasError);
-    gr.SetAct(true);
+    sc.gr.hideMultitexture = true;
+    sc.Build(&window, false);
+    EXPECT_TRUE(sc.hasError);
+    sc.gr.SetAct(true);
     Frame();
     for (int k = 0; k < 60; ++k) {
         int before = presents.count;
@@ -277,26 +281,26 @@ TEST_F(SceneTest, NoticeWithoutMultitexturingIsDrawnLastAtItsOwnSize)
         for (auto xy : {std::make_pair(9, 10), std::make_pair(40, 10), std::make_pair(10, 9), std::make_pair(10, 18)})
             ASSERT_NE(presents.At(xy.first, xy.second), kNotice) << xy.first << "," << xy.second;
     }
-    EXPECT_EQ(anim_id, 1) << "the notice stays over the movies too";
-    DestroyScene();
+    EXPECT_EQ(sc.anim_id, 1) << "the notice stays over the movies too";
+    sc.Destroy();
 }
 
 TEST_F(SceneTest, PreviewLoadsOnlyItsPictures)
 {
-    BuildScene(&window, true);
-    gr.SetAct(true);
+    sc.Build(&window, true);
+    sc.gr.SetAct(true);
     for (int k = 0; k < 3; ++k)
         Frame();
     EXPECT_EQ(presents.count, 3) << "every frame, the first too";
     EXPECT_EQ(capture.begins, 0);
-    EXPECT_GT(preview_mat.GetWidth(), 0);
-    EXPECT_GT(err_gad.picture.GetWidth(), 0);
-    EXPECT_EQ(scr_anim.frames.count, 0);
-    EXPECT_EQ(pole.GetFrameCount(), 0);
-    for (const SMovie& m : movie)
+    EXPECT_GT(sc.preview_mat.GetWidth(), 0);
+    EXPECT_GT(sc.err_gad.picture.GetWidth(), 0);
+    EXPECT_EQ(sc.scr_anim.frames.count, 0);
+    EXPECT_EQ(sc.pole.GetFrameCount(), 0);
+    for (const SMovie& m : sc.movie)
         EXPECT_EQ(m.GetFrameCount(), 0);
     EXPECT_EQ(presents.At(kW / 2, kH / 2), 0xff00ffffu) << "the preview picture fills the window";
-    DestroyScene();
+    sc.Destroy();
 }
 
 TEST_F(SceneTest, DestroyWaitsForTheFrameAndCyclesRepeat)
@@ -304,13 +308,13 @@ TEST_F(SceneTest, DestroyWaitsForTheFrameAndCyclesRepeat)
     presents.sleepMs = 15; // wall-clock time inside a frame
     for (int cycle = 0; cycle < 3; ++cycle) {
         int before = presents.count;
-        InitScene(&window, false);
+        sc.Init(&window, false);
         while (presents.count < before + 3)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        DestroyScene();
+        sc.Destroy();
         EXPECT_FALSE(presents.inside) << "a frame was still being drawn";
-        EXPECT_FALSE(gr.running);
-        EXPECT_EQ(gr.hglrc, nullptr);
+        EXPECT_FALSE(sc.gr.running);
+        EXPECT_EQ(sc.gr.hglrc, nullptr);
     }
 }
 
@@ -373,11 +377,11 @@ float Angle(const Circle& c)
     return std::atan2(c.light->pos[0] - c.cx, c.light->pos[1] - c.cy);
 }
 
-bool IsShowMesh(const FXMesh* m)
+bool IsShowMesh(const Scene& sc, const FXMesh* m)
 {
-    if (m == &pole.desk.mesh)
+    if (m == &sc.pole.desk.mesh)
         return true;
-    for (const SMovie& v : movie)
+    for (const SMovie& v : sc.movie)
         if (m == &v.desk.mesh)
             return true;
     return false;
@@ -390,22 +394,22 @@ TEST_F(SceneTest, ScriptPlacesLightsSheetAndMoviesAndColoursThem)
     // 22 movie frames: phase 5/21 fades the first movie to 0.952, so the
     // backdrop reaches full brightness in a frame that began below it.
     ASSERT_TRUE(BuildPackage(dir.path, true, 3, 22));
-    BuildScene(&window, false);
-    ASSERT_NE(gr.hglrc, nullptr);
-    gr.SetAct(true);
-    SpyEnv spy(&gr);
+    sc.Build(&window, false);
+    ASSERT_NE(sc.gr.hglrc, nullptr);
+    sc.gr.SetAct(true);
+    SpyEnv spy(&sc.gr);
     Frame(&spy);
     const float kTurn = 2 * 3.1415f;
-    const Circle circles[3] = {{&light2, -0.7f, -0.7f, kTurn / 12},
-                               {&light3, 0.7f, -0.7f, -kTurn / 14},
-                               {&light4, 0.0f, 0.7f, -kTurn / 10}};
+    const Circle circles[3] = {{&sc.light2, -0.7f, -0.7f, kTurn / 12},
+                               {&sc.light3, 0.7f, -0.7f, -kTurn / 14},
+                               {&sc.light4, 0.0f, 0.7f, -kTurn / 10}};
     float angles[3] = {0, 0, 0};
     double tLast = 0;
     int meshFrames = 0, movieFrames = 0, poleSwitch = 0;
-    for (int k = 0; k < 400 && movie_ends < 1; ++k) {
-        float fBefore = falling, blackBefore = movie_black;
-        int animBefore = anim_id, idBefore = movie_id;
-        bool poleBefore = first_pole;
+    for (int k = 0; k < 400 && sc.movie_ends < 1; ++k) {
+        float fBefore = sc.falling, blackBefore = sc.movie_black;
+        int animBefore = sc.anim_id, idBefore = sc.movie_id;
+        bool poleBefore = sc.first_pole;
         spy.Clear();
         double t = Frame(&spy);
         SCOPED_TRACE("frame " + std::to_string(k) + ", falling " + std::to_string(fBefore) + ", movie_black " +
@@ -433,16 +437,16 @@ TEST_F(SceneTest, ScriptPlacesLightsSheetAndMoviesAndColoursThem)
         }
         tLast = t;
         for (int c = 0; c < 3; ++c)
-            ASSERT_NEAR(light1.diffuse[c], 1.0f - fBefore, 1e-6f);
+            ASSERT_NEAR(sc.light1.diffuse[c], 1.0f - fBefore, 1e-6f);
 
         // The sheet, every frame: its matrix follows the progress at the
         // frame's start and the rotation phase.
         int sheetDraws = 0;
         for (const SpyEnv::Draw& d : spy.draws) {
-            if (IsShowMesh(d.mesh))
+            if (IsShowMesh(sc, d.mesh))
                 continue;
             ++sheetDraws;
-            ASSERT_TRUE(SameMatrix(d.matrix, SheetMatrix(fBefore, rot_phase.phase)));
+            ASSERT_TRUE(SameMatrix(d.matrix, SheetMatrix(fBefore, sc.rot_phase.phase)));
         }
         ASSERT_GT(sheetDraws, 0);
         if (animBefore == 0) {
@@ -454,14 +458,14 @@ TEST_F(SceneTest, ScriptPlacesLightsSheetAndMoviesAndColoursThem)
         // the brightness at the frame's start even when the backdrop's
         // fade-in ends in this frame.
         ASSERT_GE(idBefore, 0);
-        std::vector<SpyEnv::Draw> p = spy.Of(&pole.desk.mesh), m = spy.Of(&movie[idBefore].desk.mesh);
+        std::vector<SpyEnv::Draw> p = spy.Of(&sc.pole.desk.mesh), m = spy.Of(&sc.movie[idBefore].desk.mesh);
         ASSERT_EQ(p.size(), 1u);
         ASSERT_EQ(m.size(), 1u);
         ASSERT_TRUE(SameMatrix(p[0].matrix, MovieMatrix(0)));
         ASSERT_TRUE(SameMatrix(m[0].matrix, MovieMatrix(idBefore)));
         for (int c = 0; c < 4; ++c)
             ASSERT_FLOAT_EQ(m[0].colour[c], blackBefore);
-        if (poleBefore && !first_pole) {
+        if (poleBefore && !sc.first_pole) {
             poleSwitch = k;
             EXPECT_GE(blackBefore, 0.9f);
             EXPECT_LT(blackBefore, 1.0f) << "the case where the frame's start and its end differ";
@@ -476,13 +480,13 @@ TEST_F(SceneTest, ScriptPlacesLightsSheetAndMoviesAndColoursThem)
     // Every movie in turn: 2 and 3 sit a little right of 0 and 1.
     bool drawn[4] = {false, false, false, false};
     for (int id = 0; id < 4; ++id) {
-        movie_id = id;
-        movie[id].Restart(fxGetTime());
+        sc.movie_id = id;
+        sc.movie[id].Restart(fxGetTime());
         for (int k = 0; k < 3; ++k) {
             spy.Clear();
             Frame(&spy);
             for (int j = 0; j < 4; ++j)
-                for (const SpyEnv::Draw& d : spy.Of(&movie[j].desk.mesh)) {
+                for (const SpyEnv::Draw& d : spy.Of(&sc.movie[j].desk.mesh)) {
                     drawn[j] = true;
                     ASSERT_TRUE(SameMatrix(d.matrix, MovieMatrix(j))) << "movie " << j;
                 }
@@ -490,7 +494,7 @@ TEST_F(SceneTest, ScriptPlacesLightsSheetAndMoviesAndColoursThem)
     }
     for (int j = 0; j < 4; ++j)
         EXPECT_TRUE(drawn[j]) << "movie " << j;
-    DestroyScene();
+    sc.Destroy();
 }
 
 TEST_F(SceneTest, SecondStartReplaysTheShowFromItsStart)
@@ -498,28 +502,28 @@ TEST_F(SceneTest, SecondStartReplaysTheShowFromItsStart)
     // The sheet's frames, which owe nothing to chance (the movies' order
     // follows the generator's state, which goes on from the first start).
     auto play = [&](std::vector<std::vector<uint32_t>>* frames) {
-        BuildScene(&window, false);
-        gr.SetAct(true);
-        EXPECT_EQ(anim_id, 0);
-        EXPECT_TRUE(first);
-        EXPECT_EQ(movie_id, -1);
-        EXPECT_TRUE(first_pole);
-        EXPECT_EQ(movie_ends, 0);
-        EXPECT_FLOAT_EQ(falling, 0);
-        EXPECT_FLOAT_EQ(movie_black, 0);
-        FXLight* order[5] = {&light, &light1, &light2, &light3, &light4};
+        sc.Build(&window, false);
+        sc.gr.SetAct(true);
+        EXPECT_EQ(sc.anim_id, 0);
+        EXPECT_TRUE(sc.first);
+        EXPECT_EQ(sc.movie_id, -1);
+        EXPECT_TRUE(sc.first_pole);
+        EXPECT_EQ(sc.movie_ends, 0);
+        EXPECT_FLOAT_EQ(sc.falling, 0);
+        EXPECT_FLOAT_EQ(sc.movie_black, 0);
+        FXLight* order[5] = {&sc.light, &sc.light1, &sc.light2, &sc.light3, &sc.light4};
         for (int i = 0; i < PEnv::kMaxLights; ++i)
-            EXPECT_EQ(gr.lights[i], i < 5 ? order[i] : nullptr) << "slot " << i;
+            EXPECT_EQ(sc.gr.lights[i], i < 5 ? order[i] : nullptr) << "slot " << i;
         int before = presents.count;
         Frame();
         EXPECT_EQ(presents.count, before) << "the first frame is not presented";
         for (int k = 0; k < 40; ++k) {
             Frame();
-            if (anim_id == 0)
+            if (sc.anim_id == 0)
                 frames->push_back(presents.pixels);
         }
-        EXPECT_EQ(anim_id, 1) << "into the movies";
-        DestroyScene();
+        EXPECT_EQ(sc.anim_id, 1) << "into the movies";
+        sc.Destroy();
     };
     std::vector<std::vector<uint32_t>> a, b;
     play(&a);
@@ -540,32 +544,32 @@ TEST_F(SceneTest, SheetOfFewerThanTwoKeyFramesGoesStraightToTheMovies)
         ASSERT_TRUE(BuildPackage(own.path, true, frames));
         std::snprintf(vornPath, sizeof vornPath, "%s", own.path.c_str());
         fxUseVirtualClock(5000.0);
-        BuildScene(&window, false);
-        gr.SetAct(true);
-        EXPECT_EQ(scr_anim.frames.count, frames);
-        SpyEnv spy(&gr);
+        sc.Build(&window, false);
+        sc.gr.SetAct(true);
+        EXPECT_EQ(sc.scr_anim.frames.count, frames);
+        SpyEnv spy(&sc.gr);
         Frame(&spy);
         Frame(&spy);
-        EXPECT_EQ(anim_id, 1);
-        EXPECT_FLOAT_EQ(falling, 1.0f);
-        ASSERT_GE(movie_id, 0);
+        EXPECT_EQ(sc.anim_id, 1);
+        EXPECT_FLOAT_EQ(sc.falling, 1.0f);
+        ASSERT_GE(sc.movie_id, 0);
         float brightest = 0;
         for (int k = 0; k < 10; ++k) {
             spy.Clear();
-            int id = movie_id;
+            int id = sc.movie_id;
             Frame(&spy);
-            ASSERT_EQ(spy.Of(&movie[id].desk.mesh).size(), 1u) << "the movie is drawn";
+            ASSERT_EQ(spy.Of(&sc.movie[id].desk.mesh).size(), 1u) << "the movie is drawn";
             for (const SpyEnv::Draw& d : spy.draws)
                 for (float v : d.matrix)
                     ASSERT_TRUE(std::isfinite(v));
-            for (const FXLight* l : {&light1, &light2, &light3, &light4})
+            for (const FXLight* l : {&sc.light1, &sc.light2, &sc.light3, &sc.light4})
                 for (int c = 0; c < 4; ++c)
                     ASSERT_TRUE(std::isfinite(l->pos[c]) && std::isfinite(l->diffuse[c]));
-            ASSERT_TRUE(std::isfinite(movie_black));
-            brightest = std::max(brightest, movie_black);
+            ASSERT_TRUE(std::isfinite(sc.movie_black));
+            brightest = std::max(brightest, sc.movie_black);
         }
         EXPECT_FLOAT_EQ(brightest, 1.0f) << "the movie fades in";
-        DestroyScene();
+        sc.Destroy();
     }
 }
 
@@ -579,12 +583,78 @@ TEST_F(SceneTest, PreviewOpensNoTraceFile)
         {
             if (fxTracesOpened())
                 std::_Exit(2);
-            BuildScene(&window, true);
-            gr.SetAct(true);
+            sc.Build(&window, true);
+            sc.gr.SetAct(true);
             Frame();
             bool opened = fxTracesOpened() || std::filesystem::exists(dir.File("lwhirl.log"));
-            DestroyScene();
+            sc.Destroy();
             std::_Exit(opened ? 1 : 0);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// Two shows in one process, each on its own window and device, the second
+// started while the first runs: each must draw, frame for frame, what it
+// draws alone. The sheet's frames only, which owe nothing to chance (the
+// random generator is the process's).
+TEST_F(SceneTest, TwoShowsSideBySideEachDrawWhatTheyDrawAlone)
+{
+    // Frame k of show s at the clock's time, its device current only for it.
+    auto draw = [](Scene& s, Presents& p, std::vector<std::vector<uint32_t>>* frames) {
+        s.gr.SetAct(true);
+        int before = p.count;
+        s.OnRender(&s.gr, fxGetTime());
+        s.gr.SetAct(false);
+        if (p.count > before && s.anim_id == 0)
+            frames->push_back(p.pixels);
+    };
+    std::vector<std::vector<uint32_t>> alone, a, b;
+    sc.Build(&window, false);
+    while (sc.anim_id == 0 && alone.size() < 60) {
+        draw(sc, presents, &alone);
+        fxAdvanceClock(1.0 / 30);
+    }
+    ASSERT_TRUE(sc.Destroy());
+    ASSERT_GT(alone.size(), 20u);
+
+    fxUseVirtualClock(5000.0);
+    FXEglWindow egl2{kW, kH};
+    Presents presents2;
+    FXRecordWindow window2{&egl2, &presents2};
+    std::unique_ptr<Scene> second(new Scene);
+    sc.Build(&window, false);
+    // Until each has left its sheet: the first reaches the movies while the
+    // second still plays its sheet.
+    const size_t kLater = 7;
+    for (int k = 0; k < 120 && (sc.anim_id == 0 || second->anim_id == 0); ++k) {
+        if (a.size() == kLater && !second->gr.hglrc) {
+            second->Build(&window2, false);
+            ASSERT_NE(second->gr.hglrc, nullptr);
+            EXPECT_NE(second->gr.hglrc, sc.gr.hglrc);
+            EXPECT_EQ(capture.begins, 3) << "each show captures the desktop";
+        }
+        if (sc.anim_id == 0)
+            draw(sc, presents, &a);
+        if (second->gr.hglrc)
+            draw(*second, presents2, &b);
+        fxAdvanceClock(1.0 / 30);
+    }
+    ASSERT_EQ(a.size(), alone.size());
+    for (size_t k = 0; k < a.size(); ++k)
+        ASSERT_TRUE(a[k] == alone[k]) << "first show, presented frame " << k << " differs";
+    ASSERT_EQ(b.size(), alone.size()) << "the second show's sheet";
+    for (size_t k = 0; k < b.size(); ++k)
+        ASSERT_TRUE(b[k] == alone[k]) << "second show, presented frame " << k << " differs";
+
+    // Each keeps its own device to the end: the first goes while the
+    // second still draws.
+    ASSERT_TRUE(sc.Destroy());
+    std::vector<std::vector<uint32_t>> after;
+    int before = presents2.count;
+    for (int k = 0; k < 3; ++k) {
+        draw(*second, presents2, &after);
+        fxAdvanceClock(1.0 / 30);
+    }
+    EXPECT_EQ(presents2.count, before + 3);
+    ASSERT_TRUE(second->Destroy());
 }
