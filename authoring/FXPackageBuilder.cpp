@@ -1,5 +1,6 @@
 #include "authoring/FXPackageBuilder.h"
 
+#include "authoring/FXManifest.h"
 #include "authoring/fxImport.h"
 #include "base/FXMatrix.h"
 #include "base/fxStream.h"
@@ -32,66 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Entry {
-    int line = 0;
-    std::string kind;
-    bool autoId = false;
-    int id = 0;
-    std::string source;
-    std::map<std::string, std::string> options;
-};
-
-// What each kind takes: whether it has a source, and its option keys.
-struct Kind {
-    const char* name;
-    bool source;
-    std::vector<std::string> keys;
-};
-
-const Kind kKinds[] = {
-    {"picture", true, {}},
-    {"library", true, {}},
-    {"model", true, {"version"}},
-    {"animation", true, {"times", "loop", "pingpong", "playing"}},
-    {"movie", true, {"fps", "time", "loop", "pingpong", "quality"}},
-    {"phaser", false, {"phase", "duration", "active", "reverse", "loop", "pingpong", "smooth", "halfsmooth"}},
-    {"matrix", false, {"values"}},
-};
-
-const Kind* localKind(const std::string& name)
-{
-    for (const Kind& k : kKinds)
-        if (name == k.name)
-            return &k;
-    return nullptr;
-}
-
-// Words separated by blanks; "double quotes" keep blanks in a word; '#'
-// outside quotes starts a comment. False on an unterminated quote.
-bool localWords(const std::string& line, std::vector<std::string>* out)
-{
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
-            ++i;
-        if (i >= line.size() || line[i] == '#')
-            break;
-        std::string w;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
-            if (line[i] == '"') {
-                size_t end = line.find('"', i + 1);
-                if (end == std::string::npos)
-                    return false;
-                w += line.substr(i + 1, end - i - 1);
-                i = end + 1;
-            } else {
-                w += line[i++];
-            }
-        }
-        out->push_back(w);
-    }
-    return true;
-}
+using Entry = FXManifest::Entry;
 
 bool localInt(const std::string& s, int* out)
 {
@@ -170,7 +112,7 @@ private:
     FXPackageBuilder* owner;
     std::string manifest, out;
     fs::path base, work;
-    std::vector<Entry> list;
+    FXManifest list;
     FXPackage pkg;
     int parts = 0;
 
@@ -227,64 +169,9 @@ std::string Builder::Part(const std::string& name)
 
 bool Builder::Parse()
 {
-    std::string text;
-    errno = 0;
-    if (!fxReadFile(manifest.c_str(), &text))
-        return Fail(0, "cannot read the manifest: %s", errno ? std::strerror(errno) : "read error");
-
-    std::map<int, int> lineOfId;
-    int number = 0;
-    for (const std::string& line : localSplit(text, '\n')) {
-        ++number;
-        std::vector<std::string> w;
-        if (!localWords(line, &w))
-            return Fail(number, "a quote is not closed");
-        if (w.empty())
-            continue;
-        Entry e;
-        e.line = number;
-        e.kind = w[0];
-        const Kind* k = localKind(e.kind);
-        if (!k)
-            return Fail(number, "unknown kind \"%s\" (picture, library, model, animation, movie, phaser, matrix)",
-                        e.kind.c_str());
-        if (w.size() < 2)
-            return Fail(number, "%s needs an id (an integer or \"auto\")", e.kind.c_str());
-        if (w[1] == "auto")
-            e.autoId = true;
-        else if (!localInt(w[1], &e.id))
-            return Fail(number, "\"%s\" is not an id (an integer or \"auto\")", w[1].c_str());
-        size_t i = 2;
-        if (k->source) {
-            if (w.size() < 3 || w[2].find('=') != std::string::npos)
-                return Fail(number, "%s needs a source file", e.kind.c_str());
-            e.source = w[i++];
-        }
-        for (; i < w.size(); ++i) {
-            size_t eq = w[i].find('=');
-            std::string key = w[i].substr(0, eq);
-            if (eq == std::string::npos || std::find(k->keys.begin(), k->keys.end(), key) == k->keys.end())
-                return Fail(number, "%s takes no \"%s\"", e.kind.c_str(), w[i].c_str());
-            e.options[key] = w[i].substr(eq + 1);
-        }
-        if (!e.autoId) {
-            auto seen = lineOfId.find(e.id);
-            if (seen != lineOfId.end())
-                return Fail(number, "id %d is already given on line %d", e.id, seen->second);
-            lineOfId[e.id] = number;
-        }
-        list.push_back(e);
-    }
-    if (list.empty())
-        return Fail(0, "the manifest names no entries");
-    // Handed-out ids start above every given one.
-    int top = 999;
-    for (const Entry& e : list)
-        if (!e.autoId && e.id > top)
-            top = e.id;
-    if (top == 2147483647)
-        return Fail(lineOfId[top], "no ids are left above %d for the entries the tool hands out", top);
-    pkg.names.idBase = top + 1;
+    if (!list.Load(manifest.c_str()))
+        return Fail(list.errorLine, "%s", list.error.c_str());
+    pkg.names.idBase = list.firstFreeId;
     return true;
 }
 
@@ -294,7 +181,7 @@ int Builder::IdFor(const Entry& e)
         return e.id;
     char key[64];
     std::snprintf(key, sizeof key, ":%d", e.line);
-    return pkg.names.BuildId((e.source.empty() ? e.kind + key : e.source + key).c_str());
+    return pkg.names.BuildId((e.source.empty() ? e.KindName() + std::string(key) : e.source + key).c_str());
 }
 
 bool Builder::Flag(const Entry& e, const char* key, bool* v)
@@ -620,19 +507,13 @@ bool Builder::Matrix(const Entry& e)
 
 bool Builder::BuildEntry(const Entry& e)
 {
-    if (e.kind == "picture")
-        return Picture(e);
-    if (e.kind == "library")
-        return Library(e);
-    if (e.kind == "model")
-        return Model(e);
-    if (e.kind == "animation")
-        return Animation(e);
-    if (e.kind == "movie")
-        return Movie(e);
-    if (e.kind == "phaser")
-        return Phaser(e);
-    return Matrix(e);
+    // By FXManifest::Kind.
+    static bool (Builder::*const kBuild[])(const Entry&) = {
+        &Builder::Picture, &Builder::Library, &Builder::Model,  &Builder::Animation,
+        &Builder::Movie,   &Builder::Phaser,  &Builder::Matrix,
+    };
+    static_assert(sizeof kBuild / sizeof kBuild[0] == FXManifest::kKindCount, "a builder for every kind");
+    return (this->*kBuild[e.kind])(e);
 }
 
 bool Builder::Run()
@@ -648,20 +529,21 @@ bool Builder::Run()
         return Fail(0, "cannot make the work folder %s", work.string().c_str());
     bool progress = !owner->quiet && fxSysStderrIsTerminal();
     std::vector<int> lineOfFile; // the manifest line that queued each file
-    for (size_t i = 0; i < list.size(); ++i) {
+    const std::vector<Entry>& entries = list.entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
         if (progress)
-            std::fprintf(stderr, "\rlwpack: %s: %d of %d entries", out.c_str(), static_cast<int>(i), static_cast<int>(list.size()));
-        if (!BuildEntry(list[i])) {
+            std::fprintf(stderr, "\rlwpack: %s: %d of %d entries", out.c_str(), static_cast<int>(i), static_cast<int>(entries.size()));
+        if (!BuildEntry(entries[i])) {
             if (progress)
                 std::fprintf(stderr, "\n");
             return false;
         }
-        lineOfFile.resize(static_cast<size_t>(pkg.pendingFiles.count), list[i].line);
+        lineOfFile.resize(static_cast<size_t>(pkg.pendingFiles.count), entries[i].line);
         ++owner->entries;
     }
     if (progress)
-        std::fprintf(stderr, "\rlwpack: %s: %d of %d entries\n", out.c_str(), static_cast<int>(list.size()),
-                     static_cast<int>(list.size()));
+        std::fprintf(stderr, "\rlwpack: %s: %d of %d entries\n", out.c_str(), static_cast<int>(entries.size()),
+                     static_cast<int>(entries.size()));
     owner->totalEntries = pkg.pendingIds.count;
     // Saving reads every queued file: one that cannot be read is a source's
     // fault, not the output's.
@@ -684,9 +566,9 @@ bool Builder::Run()
         names.names.names.Push(nullptr);
     for (int i = 0; i < pkg.names.names.count; ++i)
         names.names.names.Push(pkg.names.names.Get(i));
-    std::string list = out + ".names";
-    if (!names.SaveNames(list.c_str()))
-        return Fail(0, "cannot write the name list %s", list.c_str());
+    std::string nameList = out + ".names";
+    if (!names.SaveNames(nameList.c_str()))
+        return Fail(0, "cannot write the name list %s", nameList.c_str());
     return true;
 }
 
