@@ -85,7 +85,7 @@ bool localMatch(const char* pattern, const char* name)
 
 bool localHasExtension(const fs::path& p, std::initializer_list<const char*> exts)
 {
-    std::string e = p.extension().string();
+    std::string e = p.extension().u8string();
     std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (const char* x : exts)
         if (e == x)
@@ -96,7 +96,7 @@ bool localHasExtension(const fs::path& p, std::initializer_list<const char*> ext
 class Builder {
 public:
     Builder(FXPackageBuilder* owner, const char* manifest, const char* out)
-        : owner(owner), manifest(manifest), out(out), base(fs::path(manifest).parent_path())
+        : owner(owner), manifest(manifest), out(out), base(fs::u8path(manifest).parent_path())
     {
     }
     ~Builder()
@@ -156,7 +156,7 @@ bool Builder::Fail(int line, const char* fmt, ...)
 
 fs::path Builder::Source(const std::string& s) const
 {
-    fs::path p(s);
+    fs::path p = fs::u8path(s);
     return p.is_absolute() ? p : base / p;
 }
 
@@ -164,7 +164,12 @@ std::string Builder::Part(const std::string& name)
 {
     char prefix[16];
     std::snprintf(prefix, sizeof prefix, "%04d-", parts++);
-    return (work / (prefix + name)).string();
+    // Work files are written by narrow names: ASCII ones open everywhere.
+    std::string ascii = name;
+    for (char& c : ascii)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '_';
+    return (work / (prefix + ascii)).u8string();
 }
 
 bool Builder::Parse()
@@ -204,17 +209,17 @@ bool Builder::Frames(const Entry& e, std::initializer_list<const char*> exts, st
 {
     std::error_code ec;
     fs::path src = Source(e.source);
-    std::string name = src.filename().string();
+    std::string name = src.filename().u8string();
     if (fs::is_directory(src, ec) || name.find_first_of("*?") != std::string::npos) {
         bool folder = fs::is_directory(src, ec);
         fs::path dir = folder ? src : src.parent_path();
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            std::string f = it->path().filename().string();
+            std::string f = it->path().filename().u8string();
             if (it->is_regular_file() && (folder ? localHasExtension(it->path(), exts) : localMatch(name.c_str(), f.c_str())))
                 files->push_back(it->path());
         }
         if (ec)
-            return Fail(e.line, "cannot read the folder %s", dir.string().c_str());
+            return Fail(e.line, "cannot read the folder %s", dir.u8string().c_str());
         std::sort(files->begin(), files->end());
     } else {
         for (const std::string& s : localSplit(e.source, ','))
@@ -224,7 +229,7 @@ bool Builder::Frames(const Entry& e, std::initializer_list<const char*> exts, st
         return Fail(e.line, "%s names no frames", e.source.c_str());
     for (const fs::path& p : *files)
         if (!fs::is_regular_file(p, ec))
-            return Fail(e.line, "cannot read %s", p.string().c_str());
+            return Fail(e.line, "cannot read %s", p.u8string().c_str());
     return true;
 }
 
@@ -233,15 +238,15 @@ bool Builder::Picture(const Entry& e)
     fs::path src = Source(e.source);
     int size = 0, type = 0;
     std::error_code ec;
-    if (!fs::is_regular_file(src, ec) || !FXPackage::CheckFile(src.string().c_str(), &size, &type))
-        return Fail(e.line, "cannot read %s", src.string().c_str());
+    if (!fs::is_regular_file(src, ec) || !FXPackage::CheckFile(src.u8string().c_str(), &size, &type))
+        return Fail(e.line, "cannot read %s", src.u8string().c_str());
     if (type == kFxTypeNone)
-        return Fail(e.line, "%s is not a picture file (png, jpg, bmp, tga or gif)", src.string().c_str());
+        return Fail(e.line, "%s is not a picture file (png, jpg, bmp, tga or gif)", src.u8string().c_str());
     FXCanvas c;
     c.detectMaskNames = false;
-    if (!c.CreateFromPict(src.string().c_str()))
-        return Fail(e.line, "%s: the image library cannot decode it", src.string().c_str());
-    pkg.AddDataFile(IdFor(e), src.string().c_str());
+    if (!c.CreateFromPict(src.u8string().c_str()))
+        return Fail(e.line, "%s: the image library cannot decode it", src.u8string().c_str());
+    pkg.AddDataFile(IdFor(e), src.u8string().c_str());
     return true;
 }
 
@@ -252,16 +257,16 @@ bool Builder::LibraryOf(const Entry& e, FXModel* m, const fs::path& obj)
         m->matlibName.Clear();
         return true;
     }
-    std::string mtl = fs::absolute(fs::path(m->matlibName.Get())).lexically_normal().string();
+    std::string mtl = fs::absolute(fs::u8path(m->matlibName.Get())).lexically_normal().u8string();
     int id = pkg.names.FindId(mtl.c_str());
     if (id < 0) {
         id = pkg.names.BuildId(mtl.c_str());
         FXMatlib* lib = m->matlib;
-        lib->name.Set(fs::path(mtl).filename().string().c_str());
-        pkg.baseDir.Set(fs::path(mtl).parent_path().string().c_str());
+        lib->name.Set(fs::u8path(mtl).filename().u8string().c_str());
+        pkg.baseDir.Set(fs::u8path(mtl).parent_path().u8string().c_str());
         if (!lib->Compile(&pkg))
-            return Fail(e.line, "%s: a texture of %s cannot be stored", obj.string().c_str(), mtl.c_str());
-        std::string part = Part(fs::path(mtl).filename().string() + ".lib");
+            return Fail(e.line, "%s: a texture of %s cannot be stored", obj.u8string().c_str(), mtl.c_str());
+        std::string part = Part(fs::u8path(mtl).filename().u8string() + ".lib");
         if (!lib->Save(part.c_str()))
             return Fail(e.line, "cannot write %s", part.c_str());
         pkg.AddDataFile(id, part.c_str());
@@ -284,13 +289,13 @@ bool Builder::Import(const Entry& e, const fs::path& obj, FXModel* m)
 {
     std::string why;
     FXStrArray found;
-    if (!fxImportObj(m, obj.string().c_str(), &why, &found))
+    if (!fxImportObj(m, obj.u8string().c_str(), &why, &found))
         return Fail(e.line, "%s", why.c_str());
     if (!Warnings(e, found))
         return false;
     if (m->meshes.count == 0)
-        return Fail(e.line, "%s has no faces", obj.string().c_str());
-    m->name.Set(obj.filename().string().c_str());
+        return Fail(e.line, "%s has no faces", obj.u8string().c_str());
+    m->name.Set(obj.filename().u8string().c_str());
     // The record stores material names and texture coordinates in picture
     // units (loaded extents 1): the show finds the materials again and
     // scales to their textures when it loads them.
@@ -305,18 +310,18 @@ bool Builder::Library(const Entry& e)
     fs::path src = fs::absolute(Source(e.source)).lexically_normal();
     FXMatlib lib;
     std::string why;
-    if (!fxImportMtl(&lib, src.string().c_str(), &why))
+    if (!fxImportMtl(&lib, src.u8string().c_str(), &why))
         return Fail(e.line, "%s", why.c_str());
-    lib.name.Set(src.filename().string().c_str());
-    pkg.baseDir.Set(src.parent_path().string().c_str());
+    lib.name.Set(src.filename().u8string().c_str());
+    pkg.baseDir.Set(src.parent_path().u8string().c_str());
     if (!lib.Compile(&pkg))
-        return Fail(e.line, "a texture of %s cannot be stored", src.string().c_str());
-    std::string part = Part(src.filename().string() + ".lib");
+        return Fail(e.line, "a texture of %s cannot be stored", src.u8string().c_str());
+    std::string part = Part(src.filename().u8string() + ".lib");
     if (!lib.Save(part.c_str()))
         return Fail(e.line, "cannot write %s", part.c_str());
-    int id = e.autoId ? pkg.names.FindId(src.string().c_str()) : e.id;
+    int id = e.autoId ? pkg.names.FindId(src.u8string().c_str()) : e.id;
     if (id < 0)
-        id = pkg.names.BuildId(src.string().c_str());
+        id = pkg.names.BuildId(src.u8string().c_str());
     pkg.AddDataFile(id, part.c_str());
     return true;
 }
@@ -331,7 +336,7 @@ bool Builder::Model(const Entry& e)
     fs::path obj = Source(e.source);
     if (!Import(e, obj, &m) || !LibraryOf(e, &m, obj))
         return false;
-    std::string part = Part(obj.filename().string() + ".xm");
+    std::string part = Part(obj.filename().u8string() + ".xm");
     if (!m.Save(part.c_str(), version))
         return Fail(e.line, "cannot write %s", part.c_str());
     pkg.AddDataFile(IdFor(e), part.c_str());
@@ -371,7 +376,7 @@ bool Builder::Animation(const Entry& e)
             // the same, vertex by vertex.
             const FXModel* f0 = anim.GetFrame(0);
             if (m->meshes.count != f0->meshes.count)
-                return Fail(e.line, "%s has %d meshes, the first key frame %d", files[i].string().c_str(),
+                return Fail(e.line, "%s has %d meshes, the first key frame %d", files[i].u8string().c_str(),
                             m->meshes.count, f0->meshes.count);
             for (int j = 0; j < m->meshes.count; ++j) {
                 const FXMesh* a = static_cast<const FXMesh*>(f0->meshes.Get(j));
@@ -380,13 +385,13 @@ bool Builder::Animation(const Entry& e)
                     std::memcmp(a->indices, b->indices, sizeof(int) * static_cast<size_t>(a->indexCount)) != 0 ||
                     !a->matName.Compare(b->matName.Get()))
                     return Fail(e.line, "%s does not share the topology of the first key frame (mesh %d)",
-                                files[i].string().c_str(), j);
+                                files[i].u8string().c_str(), j);
             }
             m->matlibName = f0->matlibName;
         }
-        anim.AddFrame(m.release(), files[i].stem().string().c_str(), times[i]);
+        anim.AddFrame(m.release(), files[i].stem().u8string().c_str(), times[i]);
     }
-    std::string part = Part(files[0].stem().string() + ".xa");
+    std::string part = Part(files[0].stem().u8string() + ".xa");
     if (!anim.Save(part.c_str()))
         return Fail(e.line, "cannot write %s", part.c_str());
     // Counted from the record as written: the show counts its headers.
@@ -437,13 +442,13 @@ bool Builder::Movie(const Entry& e)
     for (size_t i = 0; i < files.size(); ++i) {
         FXCanvas frame;
         frame.detectMaskNames = false;
-        if (!frame.CreateFromPict(files[i].string().c_str()))
-            return Fail(e.line, "%s: the image library cannot decode it", files[i].string().c_str());
+        if (!frame.CreateFromPict(files[i].u8string().c_str()))
+            return Fail(e.line, "%s: the image library cannot decode it", files[i].u8string().c_str());
         char name[48];
         std::snprintf(name, sizeof name, "movie%d-%04zu", id, i);
         std::string pict = Part(std::string(name) + "-picture.jpg"), mask = Part(std::string(name) + "-mask.jpg");
         if (!movie.AddFrame(frame.pixmap, pict.c_str(), mask.c_str()))
-            return Fail(e.line, "%s: cannot write its JPEG picture and mask", files[i].string().c_str());
+            return Fail(e.line, "%s: cannot write its JPEG picture and mask", files[i].u8string().c_str());
     }
     std::string record = Part("movie.xs");
     if (!movie.AddToPackage(&pkg, id, record.c_str()))
@@ -456,7 +461,7 @@ template <class Save>
 bool Builder::Record(const Entry& e, const char* name, Save save)
 {
     std::string part = Part(name);
-    FILE* f = std::fopen(part.c_str(), "wb");
+    FILE* f = fxOpenFile(part.c_str(), "wb");
     bool ok = f && save(f);
     if (f)
         ok = std::fclose(f) == 0 && ok;
@@ -523,10 +528,10 @@ bool Builder::Run()
     if (!fxDevilBound() && !fxLoadDevil())
         return Fail(0, "the image library (DevIL) cannot be loaded; it decodes and encodes the pictures");
     std::error_code ec;
-    work = fs::path(out + ".lwpack-work");
+    work = fs::u8path(out + ".lwpack-work");
     fs::remove_all(work, ec);
     if (!fs::create_directories(work, ec))
-        return Fail(0, "cannot make the work folder %s", work.string().c_str());
+        return Fail(0, "cannot make the work folder %s", work.u8string().c_str());
     bool progress = !owner->quiet && fxSysStderrIsTerminal();
     std::vector<int> lineOfFile; // the manifest line that queued each file
     const std::vector<Entry>& entries = list.entries;
@@ -550,7 +555,7 @@ bool Builder::Run()
     for (int i = 0; i < pkg.pendingFiles.count; ++i) {
         const char* file = pkg.pendingFiles.Get(i);
         errno = 0;
-        FILE* f = file ? std::fopen(file, "rb") : nullptr;
+        FILE* f = file ? fxOpenFile(file, "rb") : nullptr;
         if (!f)
             return Fail(lineOfFile[static_cast<size_t>(i)], "cannot read %s: %s", file ? file : "(no name)",
                         errno ? std::strerror(errno) : "no file named");

@@ -53,7 +53,7 @@ bool FXPackage::CheckFile(const char* path, int* size, int* type)
     std::error_code ec;
     if (!path)
         return false;
-    auto n = std::filesystem::file_size(path, ec);
+    auto n = std::filesystem::file_size(std::filesystem::u8path(path), ec);
     if (ec || n > 0x7fffffffu)
         return false;
     if (size)

@@ -261,7 +261,7 @@ bool fxImportMtl(FXMatlib* lib, const char* path, std::string* why)
                 continue;
             std::string file = fxSourceSibling(path, ref);
             errno = 0;
-            FILE* probe = std::fopen(file.c_str(), "rb");
+            FILE* probe = fxOpenFile(file.c_str(), "rb");
             if (!probe) {
                 fxImportFail(why, "fxImportMtl", "%s:%d: texture %s: %s", path, number, ref.c_str(),
                           errno ? std::strerror(errno) : "cannot be read");
