@@ -6,15 +6,9 @@
 # Usage: tests/tools/wine_lwpack_test.sh BUILD BUILD_WIN
 set -u
 build=$(realpath "$1") buildwin=$(realpath "$2")
-work=$(mktemp -d)
-cleanup() {
-    WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/lib.sh"
+lw_at_exit 'WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null'
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 src="$work/src"
 mkdir -p "$src/matériaux/textures" && cd "$src" || exit 1
@@ -36,4 +30,4 @@ grep -q "^10	" "$work/wine.list" || fail "no model entry: $(cat "$work/wine.list
     fail "the texture is not stored: $(cat "$work/wine.list")"
 cmp -s "$work/linux.dat" "$work/wine.dat" || fail "wine's package differs from Linux's"
 
-if [ $fails -eq 0 ]; then echo "lwpack.exe with non-ASCII source names: all checks passed"; else exit 1; fi
+lw_passed "lwpack.exe with non-ASCII source names"
