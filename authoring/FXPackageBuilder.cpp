@@ -93,6 +93,15 @@ bool localHasExtension(const fs::path& p, std::initializer_list<const char*> ext
     return false;
 }
 
+// Non-ASCII bytes as '_'.
+std::string localAscii(std::string s)
+{
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '_';
+    return s;
+}
+
 class Builder {
 public:
     Builder(FXPackageBuilder* owner, const char* manifest, const char* out)
@@ -164,12 +173,7 @@ std::string Builder::Part(const std::string& name)
 {
     char prefix[16];
     std::snprintf(prefix, sizeof prefix, "%04d-", parts++);
-    // Work files are written by narrow names: ASCII ones open everywhere.
-    std::string ascii = name;
-    for (char& c : ascii)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            c = '_';
-    return (work / (prefix + ascii)).u8string();
+    return (work / (prefix + localAscii(name))).u8string();
 }
 
 bool Builder::Parse()
@@ -528,7 +532,10 @@ bool Builder::Run()
     if (!fxDevilBound() && !fxLoadDevil())
         return Fail(0, "the image library (DevIL) cannot be loaded; it decodes and encodes the pictures");
     std::error_code ec;
-    work = fs::u8path(out + ".lwpack-work");
+    // The records' writers open their files by narrow names: the work
+    // folder and its files get ASCII ones.
+    fs::path target = fs::u8path(out);
+    work = target.parent_path() / fs::u8path(localAscii(target.filename().u8string()) + ".lwpack-work");
     fs::remove_all(work, ec);
     if (!fs::create_directories(work, ec))
         return Fail(0, "cannot make the work folder %s", work.u8string().c_str());

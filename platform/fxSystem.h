@@ -25,6 +25,11 @@ bool fxSysPathExists(const char* path);
 // it by its wide name). Null with errno set when it cannot be opened.
 FILE* fxSysOpenFile(const char* path, const char* mode);
 
+// The process's arguments in UTF-8 (Windows hands main the ANSI code page's):
+// argc and argv replaced, the strings kept for the process's life. False,
+// with both unchanged, when they cannot be had.
+bool fxSysUtf8Args(int* argc, char*** argv);
+
 // Replaces the file at path by size bytes, or leaves it as it was. The bytes
 // go to a temporary file of a unique name beside the file, reach the disk
 // before it is renamed over the file, and the rename reaches the disk too. A

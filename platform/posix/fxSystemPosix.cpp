@@ -105,6 +105,11 @@ FILE* fxSysOpenFile(const char* path, const char* mode)
     return std::fopen(path, mode);
 }
 
+bool fxSysUtf8Args(int* argc, char*** argv)
+{
+    return argc && argv; // the bytes given are the names
+}
+
 bool fxSysReplaceFile(const char* path, const void* bytes, size_t size, char* why, int whySize)
 {
     std::string given = path ? path : "";

@@ -3,12 +3,14 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -103,6 +105,35 @@ FILE* fxSysOpenFile(const char* path, const char* mode)
         return nullptr;
     }
     return _wfopen(name.c_str(), wmode.c_str());
+}
+
+bool fxSysUtf8Args(int* argc, char*** argv)
+{
+    if (!argc || !argv)
+        return false;
+    int n = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!wide)
+        return false;
+    static std::vector<std::string> strings;
+    static std::vector<char*> pointers;
+    strings.assign(static_cast<size_t>(n), std::string());
+    for (int i = 0; i < n; ++i) {
+        int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        if (bytes > 0) {
+            strings[static_cast<size_t>(i)].resize(static_cast<size_t>(bytes));
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &strings[static_cast<size_t>(i)][0], bytes, nullptr, nullptr);
+            strings[static_cast<size_t>(i)].resize(static_cast<size_t>(bytes - 1));
+        }
+    }
+    LocalFree(wide);
+    pointers.clear();
+    for (std::string& s : strings)
+        pointers.push_back(&s[0]);
+    pointers.push_back(nullptr);
+    *argc = n;
+    *argv = pointers.data();
+    return true;
 }
 
 bool fxSysReplaceFile(const char* path, const void* bytes, size_t size, char* why, int whySize)

@@ -15,7 +15,7 @@ set -u
 lumenwhirl=$(realpath "$1") data=$(realpath "$2")
 source "$(dirname "$0")/lib.sh"
 storm= pid= host=
-lw_at_exit 'for p in $storm $pid $host; do kill "$p" 2> /dev/null; done; wait $storm $pid $host 2> /dev/null'
+lw_at_exit 'for p in $storm $pid $host; do kill "$p" 2> /dev/null; wait "$p" 2> /dev/null; done'
 lw_xvfb -screen 0 640x480x24
 # The package in a folder of the test's own, so that its trace log is too.
 mkdir -p "$work/data"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# lwpack.exe opens the files a source names by their UTF-8 names: an OBJ
-# whose material library and texture have non-ASCII names builds under wine
+# lwpack.exe opens the files named on its command line and in its sources
+# by their UTF-8 names: a manifest, an output and an OBJ whose material
+# library and texture have non-ASCII names build under wine
 # with --strict (a library "not found" is a warning, so an error here), and
 # gives the package the Linux build gives.
 # Usage: tests/tools/wine_lwpack_test.sh BUILD BUILD_WIN
@@ -16,12 +17,13 @@ convert -size 16x8 plasma:fractal "PNG24:matériaux/textures/écorce_木.png"
 printf 'newmtl bois\nKd 0.8 0.6 0.4\nmap_Kd -s 1 1 1 -clamp on textures\\écorce_木.png\n' > "matériaux/bibliothèque.mtl"
 printf 'mtllib matériaux\\bibliothèque.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nusemtl bois\nf 1/1 2/2 3/3\n' \
     > shape.obj
-printf 'model 10 shape.obj\n' > shape.manifest
+printf 'model 10 shape.obj\n' > modèle.manifest
 
-"$build/lwpack" build shape.manifest -o "$work/linux.dat" --strict --quiet || fail "lwpack build on Linux"
+"$build/lwpack" build modèle.manifest -o "$work/linux.dat" --strict --quiet || fail "lwpack build on Linux"
 wineboot -i > /dev/null 2>&1
-wine "$buildwin/lwpack.exe" build "$(winepath -w shape.manifest)" -o "$(winepath -w "$work/wine.dat")" --strict \
+wine "$buildwin/lwpack.exe" build "$(winepath -w modèle.manifest)" -o "$(winepath -w "$work/paquet_é.dat")" --strict \
     --quiet > "$work/wine.txt" 2>&1 || fail "lwpack build under wine: $(cat "$work/wine.txt")"
+mv "$work/paquet_é.dat" "$work/wine.dat"
 "$build/lwpack" verify "$work/wine.dat" || fail "the package built under wine does not verify"
 # The model, its library and the texture: three entries, one a picture.
 "$build/lwpack" list "$work/wine.dat" > "$work/wine.list" 2>&1
