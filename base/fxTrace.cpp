@@ -1,5 +1,6 @@
 #include "base/fxTrace.h"
 
+#include "base/fxPaths.h"
 #include "base/fxThread.h"
 #include "base/fxTime.h"
 #include "platform/fxSystem.h"
@@ -8,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 namespace {
 
@@ -107,6 +109,22 @@ bool fxOpenTraces(const char* filename)
     trcOn.store(true);
     fxUnlock(trcMutex);
     return true;
+}
+
+bool fxOpenTracesIn(const char* folder, const char* name)
+{
+    if (!name || !*name)
+        return false;
+    std::string first = folder && *folder ? fxCombinePaths(folder, name) : "";
+    if (fxTracesOpened())
+        return fxOpenTraces(first.empty() ? name : first.c_str()); // only noted in the open log
+    if (!first.empty() && fxSysIsUserFolder(folder) && fxOpenTraces(first.c_str()))
+        return true;
+    char dir[kFxPathBuf];
+    if (!fxSysGetUserLogDir(dir, sizeof dir))
+        return false;
+    std::string own = fxCombinePaths(dir, name);
+    return !own.empty() && fxOpenTraces(own.c_str());
 }
 
 bool fxTracesOpened()

@@ -14,6 +14,11 @@
 // a log is open already (that attempt is noted in the open log).
 bool fxOpenTraces(const char* filename);
 bool fxTracesOpened();
+// Opens the log named name in folder when that is the user's own folder
+// (fxSysIsUserFolder) and the log can be made there, else in the user's
+// log folder, so that neither an installed tree nor another user's folder
+// gets a file the program leaves behind. False as fxOpenTraces.
+bool fxOpenTracesIn(const char* folder, const char* name);
 
 // Messages longer than 4096 characters are cut to their first 4096.
 void trc(const char* fmt, ...) FX_PRINTF(1, 2);

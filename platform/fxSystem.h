@@ -39,6 +39,14 @@ bool fxSysUtf8Args(int* argc, char*** argv);
 // reason"), no temporary file left.
 bool fxSysReplaceFile(const char* path, const void* bytes, size_t size, char* why, int whySize);
 
+// True when dir is the user's own: outside the system's folders and the
+// program's installation, and (where folders have owners) owned by the user
+// running. The program writes its own files (the trace log) only there.
+bool fxSysIsUserFolder(const char* dir);
+// The user's folder for the program's logs without ending, made when
+// missing; false (buf empty) when there is none.
+bool fxSysGetUserLogDir(char* buf, int size);
+
 // Processor time the calling thread has used, in seconds; 0 where unknown.
 double fxSysThreadCpuSeconds();
 // The largest resident memory of the process so far, in bytes; 0 where

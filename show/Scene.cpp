@@ -282,7 +282,7 @@ void localBuild(void* window, bool preview_, bool loop)
     fxSetTypePath(1, vornPath);
     fxSetPath(1);
     if (!isPreview) {
-        fxOpenTraces(logsFile);
+        fxOpenTracesIn(fxGetTypePath(1), logsFile);
         trc("install folder: %s\n", vornPath);
     }
     gr.CreateChild(window);

@@ -1,5 +1,6 @@
 #include "platform/posix/fxSaverConfig.h"
 
+#include "base/fxPaths.h"
 #include "base/fxStream.h"
 
 #include <cerrno>
@@ -85,17 +86,39 @@ std::string fxSaverDataFolder(const char* argv0)
     return fxSaverDataFolderOf(exe.string(), LW_BUILD_DIR);
 }
 
-std::string fxSaverInstallFolder(const char* argv0)
+bool fxSaverIsInstalledData(const char* folder)
 {
-    if (const char* env = std::getenv("LUMENWHIRL_PATH"))
-        if (*env)
-            return env;
-    std::ifstream in(fxSaverConfigFile());
+    fs::path real = localReal(folder);
+    fs::path data = localReal(fxSaverDataFolder(nullptr));
+    return real == data && (!*LW_BUILD_DIR || data != localReal(fs::path(LW_BUILD_DIR) / "data"));
+}
+
+std::string fxSaverInstallFolder(const char* argv0, std::string* note)
+{
+    std::string env, conf, file = fxSaverConfigFile();
+    if (const char* e = std::getenv("LUMENWHIRL_PATH"))
+        env = e;
+    std::ifstream in(file);
     std::string line, value;
     while (in && std::getline(in, line))
-        if (localIsPathLine(line, &value) && !value.empty())
-            return value;
-    return fxSaverDataFolder(argv0);
+        if (localIsPathLine(line, &value) && !value.empty()) {
+            conf = value;
+            break;
+        }
+    std::string data = fxSaverDataFolder(argv0);
+    const std::string names[] = {"LUMENWHIRL_PATH", "the path in " + file, "the program's data folder"};
+    const char* folders[] = {env.c_str(), conf.c_str(), data.c_str()};
+    int used = fxFirstFolderHolding("lwhirl.dat", folders, 3);
+    bool found = used >= 0;
+    if (!found)
+        used = !env.empty() ? 0 : !conf.empty() ? 1 : 2;
+    if (note) {
+        *note = "install folder from " + names[used] + (found ? "" : "; no folder holds lwhirl.dat");
+        for (int i = 0; i < used; ++i)
+            if (*folders[i])
+                *note += std::string("; ") + folders[i] + " (" + names[i] + ") holds no lwhirl.dat";
+    }
+    return folders[used];
 }
 
 bool fxSaverWriteInstallFolder(const std::string& folder, std::string* why)

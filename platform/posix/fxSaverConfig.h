@@ -1,6 +1,7 @@
-// Where the Linux saver finds its package: LUMENWHIRL_PATH, then the key
-// "path" of $XDG_CONFIG_HOME/vorn3d/Lumenwhirl.conf (~/.config when unset),
-// then the program's data folder: data/ of the build folder when the program
+// Where the Linux saver finds its package: the first that holds lwhirl.dat
+// of LUMENWHIRL_PATH, the key "path" of $XDG_CONFIG_HOME/vorn3d/
+// Lumenwhirl.conf (~/.config when unset) and the program's data folder (when
+// none does, the first of them that is set, so that the failure names it): data/ of the build folder when the program
 // is the one in that folder, else share/lumenwhirl of the installation it
 // really sits in (bin/ or libexec/xscreensaver/), so a package unpacked into
 // another root finds its own files and an installed saver never reads the
@@ -10,8 +11,10 @@
 #include <string>
 
 std::string fxSaverConfigFile();
-// The install folder by the rules above.
-std::string fxSaverInstallFolder(const char* argv0);
+// The install folder by the rules above. note, when given, gets one line
+// for the trace log: where the folder came from and which configured folder
+// was passed over for holding no package.
+std::string fxSaverInstallFolder(const char* argv0, std::string* note = nullptr);
 // The data folder of the running program, located through /proc/self/exe;
 // argv0 only where /proc is not mounted.
 std::string fxSaverDataFolder(const char* argv0);
@@ -24,3 +27,6 @@ std::string fxSaverDataFolderOf(const std::string& exe, const std::string& build
 // The file is replaced whole or not at all; a file that exists but cannot
 // be read is left alone. False with the reason.
 bool fxSaverWriteInstallFolder(const std::string& folder, std::string* why);
+// True when folder (a real path) is the data folder of the installation the
+// running program belongs to, not the build's: the package manager's files.
+bool fxSaverIsInstalledData(const char* folder);

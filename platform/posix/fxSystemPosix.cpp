@@ -1,6 +1,8 @@
 // POSIX services of the foundation.
 #include "platform/fxSystem.h"
 
+#include "platform/posix/fxSaverConfig.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -11,7 +13,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -172,6 +176,55 @@ bool fxSysPathExists(const char* path)
 {
     struct stat st;
     return path && path[0] && stat(path, &st) == 0;
+}
+
+bool fxSysIsUserFolder(const char* dir)
+{
+    char real[PATH_MAX];
+    struct stat st;
+    if (!dir || !dir[0] || !realpath(dir, real) || stat(real, &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if (st.st_uid != geteuid() || fxSaverIsInstalledData(real))
+        return false;
+    // The trees a package manager or the system owns.
+    static const char* const system[] = {"/usr", "/opt", "/etc", "/bin", "/sbin", "/lib", "/lib32", "/lib64",
+                                         "/libx32", "/boot", "/var/lib", "/var/cache", "/snap", "/nix"};
+    if (std::strcmp(real, "/") == 0)
+        return false;
+    for (const char* s : system) {
+        size_t n = std::strlen(s);
+        if (std::strncmp(real, s, n) == 0 && (real[n] == 0 || real[n] == '/'))
+            return false;
+    }
+    return true;
+}
+
+bool fxSysGetUserLogDir(char* buf, int size)
+{
+    // Relative values of the XDG variables are to be ignored.
+    std::string dir;
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    if (state && state[0] == '/')
+        dir = state;
+    else if (home && home[0] == '/')
+        dir = std::string(home) + "/.local/state";
+    else {
+        localCopy(buf, size, "");
+        return false;
+    }
+    dir += "/lumenwhirl";
+    // Folders made here are the user's alone.
+    for (size_t i = 1; i <= dir.size(); ++i)
+        if (i == dir.size() || dir[i] == '/')
+            mkdir(dir.substr(0, i).c_str(), 0700);
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || static_cast<int>(dir.size()) >= size) {
+        localCopy(buf, size, "");
+        return false;
+    }
+    localCopy(buf, size, dir.c_str());
+    return true;
 }
 
 double fxSysThreadCpuSeconds()

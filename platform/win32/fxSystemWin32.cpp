@@ -196,6 +196,50 @@ bool fxSysPathExists(const char* path)
     return path && path[0] && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool fxSysIsUserFolder(const char* dir)
+{
+    char full[MAX_PATH];
+    DWORD n = dir && dir[0] ? GetFullPathNameA(dir, MAX_PATH, full, nullptr) : 0;
+    if (n == 0 || n >= MAX_PATH)
+        return false;
+    DWORD attributes = GetFileAttributesA(full);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    // Program Files (both of them) and the Windows folder belong to the
+    // system, whether or not this account may write there.
+    static const int system[] = {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_WINDOWS};
+    for (int id : system) {
+        char root[MAX_PATH] = {};
+        if (SHGetFolderPathA(nullptr, id, nullptr, 0, root) != S_OK || !root[0])
+            continue;
+        size_t len = std::strlen(root);
+        while (len > 0 && (root[len - 1] == '\\' || root[len - 1] == '/'))
+            --len;
+        if (_strnicmp(full, root, len) == 0 && (full[len] == 0 || full[len] == '\\' || full[len] == '/'))
+            return false;
+    }
+    return true;
+}
+
+bool fxSysGetUserLogDir(char* buf, int size)
+{
+    char dir[MAX_PATH + 16] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, dir) != S_OK || !dir[0]) {
+        localCopy(buf, size, "");
+        return false;
+    }
+    std::strcat(dir, "\\Lumenwhirl");
+    CreateDirectoryA(dir, nullptr);
+    DWORD attributes = GetFileAttributesA(dir);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        static_cast<int>(std::strlen(dir)) >= size) {
+        localCopy(buf, size, "");
+        return false;
+    }
+    localCopy(buf, size, dir);
+    return true;
+}
+
 double fxSysThreadCpuSeconds()
 {
     FILETIME created, exited, kernel, user;

@@ -25,6 +25,20 @@ namespace {
 
 const char* const kClassName = "WindowsScreenSaverClass";
 
+// "path" under scrRegName below root into buf; empty when there is none.
+void localReadPath(HKEY root, char* buf, DWORD size)
+{
+    buf[0] = 0;
+    HKEY key;
+    if (RegOpenKeyExA(root, scrRegName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    DWORD bytes = size - 1;
+    if (RegQueryValueExA(key, "path", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &bytes) != ERROR_SUCCESS)
+        bytes = 0;
+    buf[bytes < size ? bytes : size - 1] = 0;
+    RegCloseKey(key);
+}
+
 class LocalHost : public PSaverHost {
 public:
     std::unique_ptr<FXWglWindow> glWindow;
@@ -35,31 +49,24 @@ public:
     void DestroyWindow(void* w) override { ::DestroyWindow(static_cast<HWND>(w)); }
     void ValidateRect(void* w) override { ::ValidateRect(static_cast<HWND>(w), nullptr); }
     long DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr_t lParam) override;
-    // The registry value "path"; when it is missing or its folder holds no
-    // package, the folder of the .scr itself, then the installer's folder.
+    // The registry value "path": the user's own (HKCU), then the
+    // installer's (HKLM); when neither names a folder that holds the
+    // package, the folder of the .scr itself.
     void ReadConfig(char* path, int size) override
     {
-        char reg[520] = {0};
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, scrRegName, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-            DWORD bytes = sizeof reg - 1;
-            RegQueryValueExA(key, "path", nullptr, nullptr, reinterpret_cast<BYTE*>(reg), &bytes);
-            RegCloseKey(key);
-        }
+        char user[520] = {0};
+        char machine[520] = {0};
+        localReadPath(HKEY_CURRENT_USER, user, sizeof user);
+        localReadPath(HKEY_LOCAL_MACHINE, machine, sizeof machine);
         char own[MAX_PATH + 1] = {0};
         DWORD n = GetModuleFileNameA(nullptr, own, MAX_PATH);
         if (n == 0 || n >= MAX_PATH)
             own[0] = 0;
         else if (char* slash = std::strrchr(own, '\\'))
             *slash = 0;
-        char installed[MAX_PATH + 16] = {0};
-        if (SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, installed) == S_OK)
-            std::strcat(installed, "\\Lumenwhirl");
-        else
-            installed[0] = 0;
-        const char* folders[] = {reg, own, installed};
+        const char* folders[] = {user, machine, own};
         int i = fxFirstFolderHolding("lwhirl.dat", folders, 3);
-        std::snprintf(path, static_cast<size_t>(size), "%s", i >= 0 ? folders[i] : reg);
+        std::snprintf(path, static_cast<size_t>(size), "%s", i >= 0 ? folders[i] : user[0] ? user : machine);
     }
     void Register(void* w) override
     {

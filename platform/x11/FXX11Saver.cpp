@@ -11,6 +11,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,11 +23,17 @@
 namespace {
 
 volatile std::sig_atomic_t localSignalled = 0;
+std::atomic<FXEndWatchdog*> localWatchdog{nullptr};
 
 void localOnSignal(int)
 {
     localSignalled = 1;
+    if (FXEndWatchdog* w = localWatchdog.load())
+        w->Arm();
 }
+
+// A saver told to end is gone within a second, whatever its X server does.
+const double kEndSeconds = 0.8;
 
 // A window that went away under the render thread (the preview's parent
 // closing) gives errors for its drawable: they are traced, not fatal.
@@ -54,6 +61,8 @@ int localOnXIOError(Display*)
 
 FXX11Saver::~FXX11Saver()
 {
+    if (localWatchdog.load() == &watchdog)
+        localWatchdog = nullptr;
     fxSetSaverHost(nullptr);
     fxSetScreenCapture(nullptr);
     glx.reset();
@@ -67,6 +76,11 @@ bool FXX11Saver::MakeWindow(unsigned long target)
     Window root = RootWindow(display, screen);
     if (mode == kHack) {
         window = target ? target : root;
+        XWindowAttributes wa;
+        if (!XGetWindowAttributes(display, window, &wa)) {
+            std::fprintf(stderr, "lumenwhirl: there is no window 0x%lx\n", target);
+            return false;
+        }
         XSelectInput(display, window, StructureNotifyMask | ExposureMask);
         return true;
     }
@@ -174,7 +188,7 @@ long FXX11Saver::DefScreenSaverProc(void* w, unsigned message, uintptr_t wParam,
 
 void FXX11Saver::ReadConfig(char* path, int size)
 {
-    std::snprintf(path, static_cast<size_t>(size), "%s", fxSaverInstallFolder(argv0).c_str());
+    std::snprintf(path, static_cast<size_t>(size), "%s", fxSaverInstallFolder(argv0, &folderNote).c_str());
 }
 
 void FXX11Saver::Register(void*)
@@ -270,6 +284,8 @@ int FXX11Saver::Run(Mode m, unsigned long target)
     XSetErrorHandler(localOnXError);
     XSetIOErrorHandler(localOnXIOError);
     std::signal(SIGPIPE, SIG_IGN); // a dead connection is Xlib's I/O error, not a signal
+    if (watchdog.Create(kEndSeconds, 1, "lumenwhirl: the saver did not end in time after it was told to; it ends now\n"))
+        localWatchdog = &watchdog;
     std::signal(SIGTERM, localOnSignal);
     std::signal(SIGINT, localOnSignal);
     if (!MakeWindow(target))
@@ -283,6 +299,7 @@ int FXX11Saver::Run(Mode m, unsigned long target)
     // desktop as the user left it.
     if (ScreenSaverProc(&window, kWmCreate, 0, 0) == -1)
         return 0;
+    trc("%s\n", folderNote.c_str());
     // The show plays on without its package (the trace log says why), but
     // a saver started by hand or by xscreensaver says it where it is seen.
     std::string why;
@@ -316,6 +333,7 @@ int FXX11Saver::Run(Mode m, unsigned long target)
         timeval wait = {0, 20000};
         select(fd + 1, &set, nullptr, nullptr, &wait);
     }
+    watchdog.Arm();
     Close();
     return 0;
 }

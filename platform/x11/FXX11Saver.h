@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host/ScreenSaverProc.h"
+#include "platform/posix/FXEndWatchdog.h"
 #include "platform/x11/FXGlxWindow.h"
 #include "platform/x11/FXX11Capture.h"
 
@@ -41,6 +42,8 @@ public:
     void* SceneWindow(void*) override { return glx.get(); }
 
 private:
+    // First, so that it outlives everything an end may wait on.
+    FXEndWatchdog watchdog;
     std::string commandLine;
     const char* argv0;
     Mode mode = kWindow;
@@ -50,6 +53,7 @@ private:
     std::unique_ptr<FXGlxWindow> glx;
     std::unique_ptr<FXX11Capture> capture;
     Atom deleteWindow = None;
+    std::string folderNote; // where the install folder came from, for the trace log
     bool destroyRequested = false;
     bool haveOrigin = false;
     int originX = 0, originY = 0;

@@ -1,5 +1,6 @@
 // lumenwhirl on Linux: the X11 saver in its run modes, or the headless
 // recorder.
+#include "base/fxTrace.h"
 #include "host/FXRecorder.h"
 #include "show/fxHostState.h"
 #include "platform/egl/FXEglWindow.h"
@@ -9,6 +10,9 @@
 #include "show/Scene.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,16 +57,60 @@ const char* const kHelp =
     "                      error notice shows\n"
     "  --no-pictures       write only the contact sheet (long runs)\n"
     "\n"
-    "The package lwhirl.dat is read from the install folder: LUMENWHIRL_PATH,\n"
-    "else the key path of $XDG_CONFIG_HOME/vorn3d/Lumenwhirl.conf, else the\n"
-    "build's data folder, else ../share/lumenwhirl beside the program. Full\n"
-    "screen runs and recordings write the trace log lwhirl.log there.\n";
+    "The package lwhirl.dat is read from the install folder: the first that\n"
+    "holds it of LUMENWHIRL_PATH, the key path of\n"
+    "$XDG_CONFIG_HOME/vorn3d/Lumenwhirl.conf and the program's data folder (the\n"
+    "build's data folder, or ../share/lumenwhirl beside the program).\n"
+    "Full screen runs and recordings write the trace log lwhirl.log there when\n"
+    "the user may write there and it is no system folder, else in\n"
+    "$XDG_STATE_HOME/lumenwhirl (~/.local/state/lumenwhirl).\n";
 
+// Numbers on the command line are the whole argument, in decimal: no
+// blanks, no trailing text, nothing that is not a finite number.
 bool localNumber(const char* s, double* out)
 {
+    if (!s || !(std::isdigit(static_cast<unsigned char>(*s)) || *s == '.') || std::strpbrk(s, "xX"))
+        return false;
     char* end = nullptr;
+    errno = 0;
     *out = std::strtod(s, &end);
-    return end != s && *end == '\0';
+    return end != s && *end == '\0' && errno == 0 && std::isfinite(*out);
+}
+
+// An X window id, decimal or 0x hexadecimal: above 0 and within the 32 bits
+// of the protocol.
+bool localWindowId(const char* s, unsigned long* out)
+{
+    if (!s || !std::isdigit(static_cast<unsigned char>(*s)))
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long v = std::strtoull(s, &end, 0);
+    if (*end != '\0' || errno != 0 || v == 0 || v > 0xffffffffULL)
+        return false;
+    *out = static_cast<unsigned long>(v);
+    return true;
+}
+
+// WxH, each a whole number within lo..hi.
+bool localSize(const char* s, int lo, int hi, int* w, int* h)
+{
+    int v[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(*s)))
+            return false;
+        long n = 0;
+        while (std::isdigit(static_cast<unsigned char>(*s)) && n <= hi)
+            n = n * 10 + (*s++ - '0');
+        if (n < lo || n > hi || (i == 0 && *s++ != 'x'))
+            return false;
+        v[i] = static_cast<int>(n);
+    }
+    if (*s != '\0')
+        return false;
+    *w = v[0];
+    *h = v[1];
+    return true;
 }
 
 int localUsage(const char* why)
@@ -96,8 +144,7 @@ int localSaver(int argc, char** argv)
             mode = FXX11Saver::kFullScreen;
         } else if ((a == "-p" || a == "/p" || a == "-P" || a == "/P") && hasValue) {
             mode = FXX11Saver::kPreview;
-            target = std::strtoul(argv[++i], nullptr, 0);
-            if (!target)
+            if (!localWindowId(argv[++i], &target))
                 return localUsage("-p needs the id of the parent window");
         } else if (a == "-c" || a == "/c" || a == "-C" || a == "/C") {
             std::printf("Lumenwhirl has no settings.\n");
@@ -106,8 +153,7 @@ int localSaver(int argc, char** argv)
             hack = true;
         } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
             hack = true;
-            target = std::strtoul(argv[++i], nullptr, 0);
-            if (!target)
+            if (!localWindowId(argv[++i], &target))
                 return localUsage("-window-id needs the id of a window");
         } else {
             return -1;
@@ -115,7 +161,8 @@ int localSaver(int argc, char** argv)
     }
     if (hack && !target)
         if (const char* env = std::getenv("XSCREENSAVER_WINDOW"))
-            target = std::strtoul(env, nullptr, 0);
+            if (*env && !localWindowId(env, &target))
+                return localUsage("XSCREENSAVER_WINDOW is not the id of a window");
     if (hack)
         mode = FXX11Saver::kHack;
     return saver.Run(mode, target);
@@ -158,8 +205,7 @@ int main(int argc, char** argv)
                 return localUsage("--fps needs frames per second between 1 and 1000");
             opt.fps = v;
         } else if (a == "--size" && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
-                width > 8192 || height > 8192)
+            if (!localSize(argv[++i], 16, 8192, &width, &height))
                 return localUsage("--size needs WxH, each between 16 and 8192");
         } else if (a == "--desktop" && hasValue) {
             opt.desktop = argv[++i];
@@ -176,11 +222,13 @@ int main(int argc, char** argv)
     if (!record)
         return localUsage("the recorder's options need --record DIR");
 
-    std::string folder = fxSaverInstallFolder(argv[0]);
+    std::string note;
+    std::string folder = fxSaverInstallFolder(argv[0], &note);
     std::snprintf(vornPath, sizeof vornPath, "%s", folder.c_str());
     FXEglWindow window(width, height);
     FXRecorder recorder;
     bool ok = recorder.Run(&window, opt);
+    trc("%s\n", note.c_str());
     if (!recorder.warning.empty())
         std::fprintf(stderr, "lumenwhirl: %s\n", recorder.warning.c_str());
     if (!ok) {

@@ -1,14 +1,18 @@
 ; lumenwhirl-setup.exe: puts the saver in the system folder and the show
-; package in Program Files\Lumenwhirl, names that folder in the registry
-; value the saver reads, optionally makes it the current screen saver, and
+; package in Program Files\Lumenwhirl, names that folder in the machine's
+; registry (HKLM, which the saver reads after the user's HKCU), and
 ; registers an uninstaller that takes all of it back.
+;
+; It writes nothing under HKCU: it runs elevated, and the elevated account
+; may be an administrator's, not the user's who sits at the screen. Which
+; screen saver runs is the user's own choice, in their Screen Saver
+; settings.
 ;
 ; Built by cmake/LwInstaller.cmake, which defines LW_VERSION (the CMake
 ; project version), LW_VERSION_QUAD (the same in four numbers), LW_SCR,
 ; LW_PACKAGE, LW_ICON and LW_OUTFILE.
 ;
-; Silent: lumenwhirl-setup.exe /S [/NOCURRENT] [/D=folder]
-;   /NOCURRENT leaves the current screen saver as it is.
+; Silent: lumenwhirl-setup.exe /S [/D=folder]
 ;   /D=folder  installs the package elsewhere (last, unquoted, NSIS's rule).
 ; The uninstaller takes /S too.
 
@@ -30,15 +34,15 @@ RequestExecutionLevel admin
 
 !include MUI2.nsh
 !include LogicLib.nsh
-!include FileFunc.nsh
 
 !define LW_NAME "Lumenwhirl"
 !define LW_PUBLISHER "The Lumenwhirl developers"
 !define LW_SCR_NAME "lumenwhirl.scr"
-!define LW_UNINSTALLER "uninstall.exe"
-; What the saver reads: HKCU, string value "path".
+; Named after the program: a shared folder may hold other uninstallers.
+!define LW_UNINSTALLER "lumenwhirl-uninstall.exe"
+; What the saver reads, string value "path": the user's own under HKCU
+; first, then the installer's under HKLM.
 !define LW_CONFIG_KEY "Software\vorn3d\Screensavers\Lumenwhirl"
-!define LW_DESKTOP_KEY "Control Panel\Desktop"
 !define LW_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumenwhirl"
 
 Name "${LW_NAME}"
@@ -58,17 +62,17 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${LW_PUBLISHER}"
 !define MUI_ICON "${LW_ICON}"
 !define MUI_UNICON "${LW_ICON}"
 !define MUI_ABORTWARNING
-!define MUI_COMPONENTSPAGE_NODESC
 
 !define MUI_WELCOMEPAGE_TEXT "This installs the ${LW_NAME} ${LW_VERSION} screen saver: \
   $\"${LW_SCR_NAME}$\" into the system folder and its show package into a folder of its own.$\r$\n$\r$\n\
   $_CLICK"
 !insertmacro MUI_PAGE_WELCOME
-!insertmacro MUI_PAGE_COMPONENTS
 !define MUI_DIRECTORYPAGE_TEXT_TOP "The show package lwhirl.dat goes into this folder. \
   The saver itself goes into the system folder."
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "${LW_NAME} is installed.$\r$\n$\r$\n\
+  To make it your screen saver, choose $\"${LW_NAME}$\" in your Screen Saver settings."
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -85,7 +89,7 @@ Section "!${LW_NAME} screen saver" SecSaver
   File "/oname=lwhirl.dat" "${LW_PACKAGE}"
   WriteUninstaller "$INSTDIR\${LW_UNINSTALLER}"
 
-  WriteRegStr HKCU "${LW_CONFIG_KEY}" "path" "$INSTDIR"
+  WriteRegStr HKLM "${LW_CONFIG_KEY}" "path" "$INSTDIR"
 
   WriteRegStr HKLM "${LW_UNINSTALL_KEY}" "DisplayName" "${LW_NAME} screen saver"
   WriteRegStr HKLM "${LW_UNINSTALL_KEY}" "DisplayVersion" "${LW_VERSION}"
@@ -101,10 +105,6 @@ Section "!${LW_NAME} screen saver" SecSaver
   WriteRegDWORD HKLM "${LW_UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section "Make it the current screen saver" SecCurrent
-  WriteRegStr HKCU "${LW_DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\${LW_SCR_NAME}"
-SectionEnd
-
 Function .onInit
   SetRegView 64
   UserInfo::GetAccountType
@@ -114,32 +114,13 @@ Function .onInit
     SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
     Quit
   ${EndIf}
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/NOCURRENT" $1
-  ${IfNot} ${Errors}
-    !insertmacro UnselectSection ${SecCurrent}
-  ${EndIf}
 FunctionEnd
 
+; Takes back what the installer wrote and nothing else: the users' own
+; settings under HKCU (their current screen saver, a "path" of their own)
+; stay theirs.
 Section "Uninstall"
   SetRegView 64
-  ; Reset the current screen saver only while it is still ours, by its
-  ; written path or any other spelling of it (short name, other case).
-  ReadRegStr $0 HKCU "${LW_DESKTOP_KEY}" "SCRNSAVE.EXE"
-  ${If} $0 != ""
-    StrCpy $1 "$SYSDIR\${LW_SCR_NAME}"
-    ${If} $0 == $1 ; StrCmp ignores case
-      DeleteRegValue HKCU "${LW_DESKTOP_KEY}" "SCRNSAVE.EXE"
-    ${Else}
-      System::Call 'kernel32::GetLongPathNameW(w r0, w .r2, i ${NSIS_MAX_STRLEN}) i .r3'
-      ${If} $3 <> 0
-      ${AndIf} $2 == $1
-        DeleteRegValue HKCU "${LW_DESKTOP_KEY}" "SCRNSAVE.EXE"
-      ${EndIf}
-    ${EndIf}
-  ${EndIf}
-
   Delete /REBOOTOK "$SYSDIR\${LW_SCR_NAME}"
   Delete "$INSTDIR\lwhirl.dat"
   Delete "$INSTDIR\lwhirl.log"
@@ -147,10 +128,10 @@ Section "Uninstall"
   RMDir "$INSTDIR"
 
   ; The saver's own key; the vendor's keys above it only when nothing else
-  ; of the user's is left in them.
-  DeleteRegKey HKCU "${LW_CONFIG_KEY}"
-  DeleteRegKey /ifempty HKCU "Software\vorn3d\Screensavers"
-  DeleteRegKey /ifempty HKCU "Software\vorn3d"
+  ; is left in them.
+  DeleteRegKey HKLM "${LW_CONFIG_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\vorn3d\Screensavers"
+  DeleteRegKey /ifempty HKLM "Software\vorn3d"
   DeleteRegKey HKLM "${LW_UNINSTALL_KEY}"
 SectionEnd
 

@@ -1,3 +1,4 @@
+#include "base/fxPaths.h"
 #include "base/fxTime.h"
 #include "base/fxTrace.h"
 #include "platform/fxSystem.h"
@@ -130,3 +131,60 @@ TEST(fxTrace, ErrmsgWritesAnErrorEntry)
     EXPECT_NE(shown.find("graphics failed"), std::string::npos);
     EXPECT_NE(ReadFileBytes(name).find("#ERROR: " + ThreadPrefix()), std::string::npos);
 }
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The log goes into the install folder only when that is the user's own;
+// an installed tree, a system folder or another user's folder sends it to
+// the user's state folder, made as the user's alone when missing.
+TEST(fxTrace, LogStaysOutOfFoldersThatAreNotTheUsers)
+{
+    TempDir dir;
+    std::string home = dir.File("home"), state = dir.File("state");
+    std::string oldHome = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_STATE_HOME");
+
+    std::string own = dir.File("own");
+    std::filesystem::create_directory(own);
+    ASSERT_TRUE(fxOpenTracesIn((own + "/").c_str(), "lwhirl.log"));
+    fxCloseTraces();
+    EXPECT_TRUE(std::filesystem::exists(own + "/lwhirl.log")) << "the user's own folder keeps its log";
+    EXPECT_FALSE(std::filesystem::exists(home));
+
+    EXPECT_FALSE(fxSysIsUserFolder("/usr/share"));
+    EXPECT_FALSE(fxSysIsUserFolder("/"));
+    EXPECT_FALSE(fxSysIsUserFolder((own + "/lwhirl.log").c_str())) << "a file is no folder";
+    ASSERT_TRUE(fxOpenTracesIn("/usr/share", "lwhirl.log"));
+    fxCloseTraces();
+    std::string fallback = home + "/.local/state/lumenwhirl";
+    EXPECT_TRUE(std::filesystem::exists(fallback + "/lwhirl.log"));
+    struct stat st;
+    ASSERT_EQ(stat(fallback.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_FALSE(std::filesystem::exists("/usr/share/lwhirl.log"));
+
+    // XDG_STATE_HOME when absolute; a relative one is ignored.
+    setenv("XDG_STATE_HOME", "relative", 1);
+    char buf[kFxPathBuf];
+    ASSERT_TRUE(fxSysGetUserLogDir(buf, sizeof buf));
+    EXPECT_EQ(std::string(buf), fallback);
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    std::string other = dir.File("other");
+    std::filesystem::create_directory(other);
+    if (geteuid() == 0 && chown(other.c_str(), 65534, 65534) == 0) {
+        ASSERT_TRUE(fxOpenTracesIn(other.c_str(), "lwhirl.log"));
+        fxCloseTraces();
+        EXPECT_FALSE(std::filesystem::exists(other + "/lwhirl.log")) << "root wrote into another user's folder";
+        EXPECT_TRUE(std::filesystem::exists(state + "/lumenwhirl/lwhirl.log"));
+    }
+    unsetenv("HOME");
+    ASSERT_TRUE(fxOpenTracesIn(own.c_str(), "lwhirl.log")) << "no HOME: the own folder still serves";
+    fxCloseTraces();
+    if (!oldHome.empty())
+        setenv("HOME", oldHome.c_str(), 1);
+    unsetenv("XDG_STATE_HOME");
+}
+#endif

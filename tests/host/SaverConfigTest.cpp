@@ -133,3 +133,31 @@ TEST(SaverConfig, RunningProgramIsLocatedByTheKernelNotByArgv0)
     unsetenv("LUMENWHIRL_PATH");
     unsetenv("XDG_CONFIG_HOME");
 }
+
+TEST(SaverConfig, AConfiguredFolderWithoutPackageIsPassedOver)
+{
+    TempDir dir;
+    fs::path empty = fs::path(dir.path) / "empty", held = fs::path(dir.path) / "held";
+    fs::create_directories(empty);
+    localTouch(held / "lwhirl.dat");
+    setenv("XDG_CONFIG_HOME", dir.path.c_str(), 1);
+    setenv("LUMENWHIRL_PATH", empty.c_str(), 1);
+    std::string why, note;
+    ASSERT_TRUE(fxSaverWriteInstallFolder(held.string(), &why)) << why;
+
+    EXPECT_EQ(fxSaverInstallFolder("lumenwhirl", &note), held.string());
+    EXPECT_NE(note.find("from the path in " + fxSaverConfigFile()), std::string::npos) << note;
+    EXPECT_NE(note.find(empty.string() + " (LUMENWHIRL_PATH) holds no lwhirl.dat"), std::string::npos) << note;
+
+    // Where no folder holds one, the first configured is kept: the failure
+    // then names the folder the user gave.
+    ASSERT_TRUE(fxSaverWriteInstallFolder((fs::path(dir.path) / "none").string(), &why)) << why;
+    EXPECT_EQ(fxSaverInstallFolder("lumenwhirl", &note), empty.string());
+    EXPECT_NE(note.find("from LUMENWHIRL_PATH; no folder holds lwhirl.dat"), std::string::npos) << note;
+
+    setenv("LUMENWHIRL_PATH", held.c_str(), 1);
+    EXPECT_EQ(fxSaverInstallFolder("lumenwhirl", &note), held.string());
+    EXPECT_EQ(note, "install folder from LUMENWHIRL_PATH");
+    unsetenv("LUMENWHIRL_PATH");
+    unsetenv("XDG_CONFIG_HOME");
+}

@@ -2,7 +2,9 @@
 # tests/tools/deb_test.sh [BUILD_DIR]: the Debian package made by
 # scripts/make-deb passes lintian without errors, holds the installed files,
 # and unpacked into a scratch root its saver and its xscreensaver hack read
-# the show package beside them, never the build's, and leave HOME alone.
+# the show package beside them, never the build's, write their trace log
+# into the user's state folder, never into the installed tree, and leave
+# the rest of HOME alone.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build}
@@ -41,17 +43,21 @@ xmllint --noout "$xml" || fail "lumenwhirl.xml is not well formed"
 # from its folder on PATH, with the user's HOME (empty here) and neither
 # LUMENWHIRL_PATH nor XDG_CONFIG_HOME.
 mkdir "$work/home"
-share=$root/usr/share/lumenwhirl
+share=$root/usr/share/lumenwhirl state=$work/home/.local/state/lumenwhirl
 for dir in "$root/usr/bin" "$root/usr/libexec/xscreensaver"; do
-    rm -rf "$work/frames" "$share/lwhirl.log"
-    (cd "$work" && env -u LUMENWHIRL_PATH -u XDG_CONFIG_HOME HOME="$work/home" PATH="$dir:$PATH" \
+    rm -rf "$work/frames" "$state/lwhirl.log"
+    (cd "$work" && env -u LUMENWHIRL_PATH -u XDG_CONFIG_HOME -u XDG_STATE_HOME HOME="$work/home" PATH="$dir:$PATH" \
         sh -c "exec lumenwhirl --record '$work/frames' --frames 3 --size 64x48") > "$work/out.txt" 2>&1 ||
         { fail "$dir/lumenwhirl --record: $(cat "$work/out.txt")"; continue; }
     grep -qF "(package from $share)" "$work/out.txt" ||
         fail "$dir/lumenwhirl read $(grep -o 'package from [^)]*' "$work/out.txt")"
     [ "$(ls "$work/frames" | grep -c '^frame-[0-9]\{5\}\.png$')" -eq 3 ] || fail "$dir/lumenwhirl wrote no 3 frames"
-    grep -q "FXPackage::Load" "$share/lwhirl.log" 2> /dev/null || fail "$dir/lumenwhirl did not load $share/lwhirl.dat"
+    grep -q "FXPackage::Load" "$state/lwhirl.log" 2> /dev/null || fail "$dir/lumenwhirl did not load $share/lwhirl.dat"
+    leftover=$(find "$root" -name lwhirl.log)
+    [ -z "$leftover" ] || fail "$dir/lumenwhirl wrote into the installed tree: $leftover"
 done
-[ -z "$(ls -A "$work/home")" ] || fail "the saver wrote into HOME: $(ls -A "$work/home")"
+rm -f "$state/lwhirl.log"
+rmdir "$state" "$work/home/.local/state" "$work/home/.local" 2> /dev/null
+[ -z "$(ls -A "$work/home")" ] || fail "the saver wrote into HOME: $(find "$work/home" | head -5)"
 
 if [ $fails -eq 0 ]; then echo "Debian package $(basename "$deb"): all checks passed"; else exit 1; fi

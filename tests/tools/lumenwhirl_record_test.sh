@@ -36,8 +36,10 @@ grep -q "resident memory .* after the first minute of show time" "$work/soak.txt
 [ ! -e "$work/notice/frame-00000.png" ] && [ -s "$work/notice/contact-sheet.png" ] || fail "--no-pictures"
 
 # Bad input, as a new user gives it: a clear line on standard error, and a
-# failure status when there is no package to show.
-LUMENWHIRL_PATH=$work/none "$lumenwhirl" --record "$work/none-out" --frames 3 > /dev/null 2> "$work/err.txt"
+# failure status when there is no package to show (a copy of the program
+# away from the build, which has no data folder to fall back on).
+mkdir "$work/bin" && cp "$lumenwhirl" "$work/bin/lumenwhirl"
+LUMENWHIRL_PATH=$work/none "$work/bin/lumenwhirl" --record "$work/none-out" --frames 3 > /dev/null 2> "$work/err.txt"
 [ $? -eq 1 ] || fail "a missing package is not a failure"
 grep -qx "lumenwhirl: cannot load the package $work/none/lwhirl.dat: No such file or directory" "$work/err.txt" ||
     fail "missing package: $(cat "$work/err.txt")"

@@ -75,9 +75,11 @@ wait $pid; status=$?
 kill -CONT $host; kill -TERM $host; wait $host 2> /dev/null
 
 # Without its package the saver plays on, and says why on standard error
-# as well as in its trace log, full screen and as a hack.
+# as well as in its trace log, full screen and as a hack (a copy of the
+# program away from the build, which has no data folder to fall back on).
+mkdir "$work/bin" && cp "$lumenwhirl" "$work/bin/lumenwhirl"
 for mode in -s -root; do
-    LUMENWHIRL_PATH=$work/nothing "$lumenwhirl" $mode 2> "$work/err.txt" & pid=$!
+    LUMENWHIRL_PATH=$work/nothing "$work/bin/lumenwhirl" $mode 2> "$work/err.txt" & pid=$!
     for _ in $(seq 100); do grep -q "cannot load the package" "$work/err.txt" && break; sleep 0.1; done
     grep -qx "lumenwhirl: cannot load the package $work/nothing/lwhirl.dat: No such file or directory" \
         "$work/err.txt" || fail "$mode without a package: $(cat "$work/err.txt")"
