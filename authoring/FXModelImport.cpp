@@ -8,6 +8,7 @@
 #include "geometry/FXModel.h"
 
 #include "authoring/fxImport.h"
+#include "base/fxStream.h"
 #include "base/fxTrace.h"
 #include "render/FXMaterial.h"
 #include "render/FXMatlib.h"
@@ -277,7 +278,7 @@ bool fxImportObj(FXModel* model, const char* path, std::string* why, FXStrArray*
     if (!d.mtllib.empty()) {
         std::string mtl = fxSourceSibling(path, d.mtllib);
         errno = 0;
-        FILE* probe = std::fopen(mtl.c_str(), "rb");
+        FILE* probe = fxOpenFile(mtl.c_str(), "rb");
         if (!probe) {
             char note[1024];
             std::snprintf(note, sizeof note, "%s:%d: warning: material library %s: %s; its materials get the default",

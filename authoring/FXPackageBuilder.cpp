@@ -1,5 +1,6 @@
 #include "authoring/FXPackageBuilder.h"
 
+#include "authoring/FXManifest.h"
 #include "authoring/fxImport.h"
 #include "base/FXMatrix.h"
 #include "base/fxStream.h"
@@ -32,66 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Entry {
-    int line = 0;
-    std::string kind;
-    bool autoId = false;
-    int id = 0;
-    std::string source;
-    std::map<std::string, std::string> options;
-};
-
-// What each kind takes: whether it has a source, and its option keys.
-struct Kind {
-    const char* name;
-    bool source;
-    std::vector<std::string> keys;
-};
-
-const Kind kKinds[] = {
-    {"picture", true, {}},
-    {"library", true, {}},
-    {"model", true, {"version"}},
-    {"animation", true, {"times", "loop", "pingpong", "playing"}},
-    {"movie", true, {"fps", "time", "loop", "pingpong", "quality"}},
-    {"phaser", false, {"phase", "duration", "active", "reverse", "loop", "pingpong", "smooth", "halfsmooth"}},
-    {"matrix", false, {"values"}},
-};
-
-const Kind* localKind(const std::string& name)
-{
-    for (const Kind& k : kKinds)
-        if (name == k.name)
-            return &k;
-    return nullptr;
-}
-
-// Words separated by blanks; "double quotes" keep blanks in a word; '#'
-// outside quotes starts a comment. False on an unterminated quote.
-bool localWords(const std::string& line, std::vector<std::string>* out)
-{
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
-            ++i;
-        if (i >= line.size() || line[i] == '#')
-            break;
-        std::string w;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
-            if (line[i] == '"') {
-                size_t end = line.find('"', i + 1);
-                if (end == std::string::npos)
-                    return false;
-                w += line.substr(i + 1, end - i - 1);
-                i = end + 1;
-            } else {
-                w += line[i++];
-            }
-        }
-        out->push_back(w);
-    }
-    return true;
-}
+using Entry = FXManifest::Entry;
 
 bool localInt(const std::string& s, int* out)
 {
@@ -143,7 +85,7 @@ bool localMatch(const char* pattern, const char* name)
 
 bool localHasExtension(const fs::path& p, std::initializer_list<const char*> exts)
 {
-    std::string e = p.extension().string();
+    std::string e = p.extension().u8string();
     std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (const char* x : exts)
         if (e == x)
@@ -151,10 +93,19 @@ bool localHasExtension(const fs::path& p, std::initializer_list<const char*> ext
     return false;
 }
 
+// Non-ASCII bytes as '_'.
+std::string localAscii(std::string s)
+{
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '_';
+    return s;
+}
+
 class Builder {
 public:
     Builder(FXPackageBuilder* owner, const char* manifest, const char* out)
-        : owner(owner), manifest(manifest), out(out), base(fs::path(manifest).parent_path())
+        : owner(owner), manifest(manifest), out(out), base(fs::u8path(manifest).parent_path())
     {
     }
     ~Builder()
@@ -170,7 +121,7 @@ private:
     FXPackageBuilder* owner;
     std::string manifest, out;
     fs::path base, work;
-    std::vector<Entry> list;
+    FXManifest list;
     FXPackage pkg;
     int parts = 0;
 
@@ -214,7 +165,7 @@ bool Builder::Fail(int line, const char* fmt, ...)
 
 fs::path Builder::Source(const std::string& s) const
 {
-    fs::path p(s);
+    fs::path p = fs::u8path(s);
     return p.is_absolute() ? p : base / p;
 }
 
@@ -222,69 +173,14 @@ std::string Builder::Part(const std::string& name)
 {
     char prefix[16];
     std::snprintf(prefix, sizeof prefix, "%04d-", parts++);
-    return (work / (prefix + name)).string();
+    return (work / (prefix + localAscii(name))).u8string();
 }
 
 bool Builder::Parse()
 {
-    std::string text;
-    errno = 0;
-    if (!fxReadFile(manifest.c_str(), &text))
-        return Fail(0, "cannot read the manifest: %s", errno ? std::strerror(errno) : "read error");
-
-    std::map<int, int> lineOfId;
-    int number = 0;
-    for (const std::string& line : localSplit(text, '\n')) {
-        ++number;
-        std::vector<std::string> w;
-        if (!localWords(line, &w))
-            return Fail(number, "a quote is not closed");
-        if (w.empty())
-            continue;
-        Entry e;
-        e.line = number;
-        e.kind = w[0];
-        const Kind* k = localKind(e.kind);
-        if (!k)
-            return Fail(number, "unknown kind \"%s\" (picture, library, model, animation, movie, phaser, matrix)",
-                        e.kind.c_str());
-        if (w.size() < 2)
-            return Fail(number, "%s needs an id (an integer or \"auto\")", e.kind.c_str());
-        if (w[1] == "auto")
-            e.autoId = true;
-        else if (!localInt(w[1], &e.id))
-            return Fail(number, "\"%s\" is not an id (an integer or \"auto\")", w[1].c_str());
-        size_t i = 2;
-        if (k->source) {
-            if (w.size() < 3 || w[2].find('=') != std::string::npos)
-                return Fail(number, "%s needs a source file", e.kind.c_str());
-            e.source = w[i++];
-        }
-        for (; i < w.size(); ++i) {
-            size_t eq = w[i].find('=');
-            std::string key = w[i].substr(0, eq);
-            if (eq == std::string::npos || std::find(k->keys.begin(), k->keys.end(), key) == k->keys.end())
-                return Fail(number, "%s takes no \"%s\"", e.kind.c_str(), w[i].c_str());
-            e.options[key] = w[i].substr(eq + 1);
-        }
-        if (!e.autoId) {
-            auto seen = lineOfId.find(e.id);
-            if (seen != lineOfId.end())
-                return Fail(number, "id %d is already given on line %d", e.id, seen->second);
-            lineOfId[e.id] = number;
-        }
-        list.push_back(e);
-    }
-    if (list.empty())
-        return Fail(0, "the manifest names no entries");
-    // Handed-out ids start above every given one.
-    int top = 999;
-    for (const Entry& e : list)
-        if (!e.autoId && e.id > top)
-            top = e.id;
-    if (top == 2147483647)
-        return Fail(lineOfId[top], "no ids are left above %d for the entries the tool hands out", top);
-    pkg.names.idBase = top + 1;
+    if (!list.Load(manifest.c_str()))
+        return Fail(list.errorLine, "%s", list.error.c_str());
+    pkg.names.idBase = list.firstFreeId;
     return true;
 }
 
@@ -294,7 +190,7 @@ int Builder::IdFor(const Entry& e)
         return e.id;
     char key[64];
     std::snprintf(key, sizeof key, ":%d", e.line);
-    return pkg.names.BuildId((e.source.empty() ? e.kind + key : e.source + key).c_str());
+    return pkg.names.BuildId((e.source.empty() ? e.KindName() + std::string(key) : e.source + key).c_str());
 }
 
 bool Builder::Flag(const Entry& e, const char* key, bool* v)
@@ -317,17 +213,17 @@ bool Builder::Frames(const Entry& e, std::initializer_list<const char*> exts, st
 {
     std::error_code ec;
     fs::path src = Source(e.source);
-    std::string name = src.filename().string();
+    std::string name = src.filename().u8string();
     if (fs::is_directory(src, ec) || name.find_first_of("*?") != std::string::npos) {
         bool folder = fs::is_directory(src, ec);
         fs::path dir = folder ? src : src.parent_path();
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            std::string f = it->path().filename().string();
+            std::string f = it->path().filename().u8string();
             if (it->is_regular_file() && (folder ? localHasExtension(it->path(), exts) : localMatch(name.c_str(), f.c_str())))
                 files->push_back(it->path());
         }
         if (ec)
-            return Fail(e.line, "cannot read the folder %s", dir.string().c_str());
+            return Fail(e.line, "cannot read the folder %s", dir.u8string().c_str());
         std::sort(files->begin(), files->end());
     } else {
         for (const std::string& s : localSplit(e.source, ','))
@@ -337,7 +233,7 @@ bool Builder::Frames(const Entry& e, std::initializer_list<const char*> exts, st
         return Fail(e.line, "%s names no frames", e.source.c_str());
     for (const fs::path& p : *files)
         if (!fs::is_regular_file(p, ec))
-            return Fail(e.line, "cannot read %s", p.string().c_str());
+            return Fail(e.line, "cannot read %s", p.u8string().c_str());
     return true;
 }
 
@@ -346,15 +242,15 @@ bool Builder::Picture(const Entry& e)
     fs::path src = Source(e.source);
     int size = 0, type = 0;
     std::error_code ec;
-    if (!fs::is_regular_file(src, ec) || !FXPackage::CheckFile(src.string().c_str(), &size, &type))
-        return Fail(e.line, "cannot read %s", src.string().c_str());
+    if (!fs::is_regular_file(src, ec) || !FXPackage::CheckFile(src.u8string().c_str(), &size, &type))
+        return Fail(e.line, "cannot read %s", src.u8string().c_str());
     if (type == kFxTypeNone)
-        return Fail(e.line, "%s is not a picture file (png, jpg, bmp, tga or gif)", src.string().c_str());
+        return Fail(e.line, "%s is not a picture file (png, jpg, bmp, tga or gif)", src.u8string().c_str());
     FXCanvas c;
     c.detectMaskNames = false;
-    if (!c.CreateFromPict(src.string().c_str()))
-        return Fail(e.line, "%s: the image library cannot decode it", src.string().c_str());
-    pkg.AddDataFile(IdFor(e), src.string().c_str());
+    if (!c.CreateFromPict(src.u8string().c_str()))
+        return Fail(e.line, "%s: the image library cannot decode it", src.u8string().c_str());
+    pkg.AddDataFile(IdFor(e), src.u8string().c_str());
     return true;
 }
 
@@ -365,16 +261,16 @@ bool Builder::LibraryOf(const Entry& e, FXModel* m, const fs::path& obj)
         m->matlibName.Clear();
         return true;
     }
-    std::string mtl = fs::absolute(fs::path(m->matlibName.Get())).lexically_normal().string();
+    std::string mtl = fs::absolute(fs::u8path(m->matlibName.Get())).lexically_normal().u8string();
     int id = pkg.names.FindId(mtl.c_str());
     if (id < 0) {
         id = pkg.names.BuildId(mtl.c_str());
         FXMatlib* lib = m->matlib;
-        lib->name.Set(fs::path(mtl).filename().string().c_str());
-        pkg.baseDir.Set(fs::path(mtl).parent_path().string().c_str());
+        lib->name.Set(fs::u8path(mtl).filename().u8string().c_str());
+        pkg.baseDir.Set(fs::u8path(mtl).parent_path().u8string().c_str());
         if (!lib->Compile(&pkg))
-            return Fail(e.line, "%s: a texture of %s cannot be stored", obj.string().c_str(), mtl.c_str());
-        std::string part = Part(fs::path(mtl).filename().string() + ".lib");
+            return Fail(e.line, "%s: a texture of %s cannot be stored", obj.u8string().c_str(), mtl.c_str());
+        std::string part = Part(fs::u8path(mtl).filename().u8string() + ".lib");
         if (!lib->Save(part.c_str()))
             return Fail(e.line, "cannot write %s", part.c_str());
         pkg.AddDataFile(id, part.c_str());
@@ -397,13 +293,13 @@ bool Builder::Import(const Entry& e, const fs::path& obj, FXModel* m)
 {
     std::string why;
     FXStrArray found;
-    if (!fxImportObj(m, obj.string().c_str(), &why, &found))
+    if (!fxImportObj(m, obj.u8string().c_str(), &why, &found))
         return Fail(e.line, "%s", why.c_str());
     if (!Warnings(e, found))
         return false;
     if (m->meshes.count == 0)
-        return Fail(e.line, "%s has no faces", obj.string().c_str());
-    m->name.Set(obj.filename().string().c_str());
+        return Fail(e.line, "%s has no faces", obj.u8string().c_str());
+    m->name.Set(obj.filename().u8string().c_str());
     // The record stores material names and texture coordinates in picture
     // units (loaded extents 1): the show finds the materials again and
     // scales to their textures when it loads them.
@@ -418,18 +314,18 @@ bool Builder::Library(const Entry& e)
     fs::path src = fs::absolute(Source(e.source)).lexically_normal();
     FXMatlib lib;
     std::string why;
-    if (!fxImportMtl(&lib, src.string().c_str(), &why))
+    if (!fxImportMtl(&lib, src.u8string().c_str(), &why))
         return Fail(e.line, "%s", why.c_str());
-    lib.name.Set(src.filename().string().c_str());
-    pkg.baseDir.Set(src.parent_path().string().c_str());
+    lib.name.Set(src.filename().u8string().c_str());
+    pkg.baseDir.Set(src.parent_path().u8string().c_str());
     if (!lib.Compile(&pkg))
-        return Fail(e.line, "a texture of %s cannot be stored", src.string().c_str());
-    std::string part = Part(src.filename().string() + ".lib");
+        return Fail(e.line, "a texture of %s cannot be stored", src.u8string().c_str());
+    std::string part = Part(src.filename().u8string() + ".lib");
     if (!lib.Save(part.c_str()))
         return Fail(e.line, "cannot write %s", part.c_str());
-    int id = e.autoId ? pkg.names.FindId(src.string().c_str()) : e.id;
+    int id = e.autoId ? pkg.names.FindId(src.u8string().c_str()) : e.id;
     if (id < 0)
-        id = pkg.names.BuildId(src.string().c_str());
+        id = pkg.names.BuildId(src.u8string().c_str());
     pkg.AddDataFile(id, part.c_str());
     return true;
 }
@@ -444,7 +340,7 @@ bool Builder::Model(const Entry& e)
     fs::path obj = Source(e.source);
     if (!Import(e, obj, &m) || !LibraryOf(e, &m, obj))
         return false;
-    std::string part = Part(obj.filename().string() + ".xm");
+    std::string part = Part(obj.filename().u8string() + ".xm");
     if (!m.Save(part.c_str(), version))
         return Fail(e.line, "cannot write %s", part.c_str());
     pkg.AddDataFile(IdFor(e), part.c_str());
@@ -484,7 +380,7 @@ bool Builder::Animation(const Entry& e)
             // the same, vertex by vertex.
             const FXModel* f0 = anim.GetFrame(0);
             if (m->meshes.count != f0->meshes.count)
-                return Fail(e.line, "%s has %d meshes, the first key frame %d", files[i].string().c_str(),
+                return Fail(e.line, "%s has %d meshes, the first key frame %d", files[i].u8string().c_str(),
                             m->meshes.count, f0->meshes.count);
             for (int j = 0; j < m->meshes.count; ++j) {
                 const FXMesh* a = static_cast<const FXMesh*>(f0->meshes.Get(j));
@@ -493,13 +389,13 @@ bool Builder::Animation(const Entry& e)
                     std::memcmp(a->indices, b->indices, sizeof(int) * static_cast<size_t>(a->indexCount)) != 0 ||
                     !a->matName.Compare(b->matName.Get()))
                     return Fail(e.line, "%s does not share the topology of the first key frame (mesh %d)",
-                                files[i].string().c_str(), j);
+                                files[i].u8string().c_str(), j);
             }
             m->matlibName = f0->matlibName;
         }
-        anim.AddFrame(m.release(), files[i].stem().string().c_str(), times[i]);
+        anim.AddFrame(m.release(), files[i].stem().u8string().c_str(), times[i]);
     }
-    std::string part = Part(files[0].stem().string() + ".xa");
+    std::string part = Part(files[0].stem().u8string() + ".xa");
     if (!anim.Save(part.c_str()))
         return Fail(e.line, "cannot write %s", part.c_str());
     // Counted from the record as written: the show counts its headers.
@@ -550,13 +446,13 @@ bool Builder::Movie(const Entry& e)
     for (size_t i = 0; i < files.size(); ++i) {
         FXCanvas frame;
         frame.detectMaskNames = false;
-        if (!frame.CreateFromPict(files[i].string().c_str()))
-            return Fail(e.line, "%s: the image library cannot decode it", files[i].string().c_str());
+        if (!frame.CreateFromPict(files[i].u8string().c_str()))
+            return Fail(e.line, "%s: the image library cannot decode it", files[i].u8string().c_str());
         char name[48];
         std::snprintf(name, sizeof name, "movie%d-%04zu", id, i);
         std::string pict = Part(std::string(name) + "-picture.jpg"), mask = Part(std::string(name) + "-mask.jpg");
         if (!movie.AddFrame(frame.pixmap, pict.c_str(), mask.c_str()))
-            return Fail(e.line, "%s: cannot write its JPEG picture and mask", files[i].string().c_str());
+            return Fail(e.line, "%s: cannot write its JPEG picture and mask", files[i].u8string().c_str());
     }
     std::string record = Part("movie.xs");
     if (!movie.AddToPackage(&pkg, id, record.c_str()))
@@ -569,7 +465,7 @@ template <class Save>
 bool Builder::Record(const Entry& e, const char* name, Save save)
 {
     std::string part = Part(name);
-    FILE* f = std::fopen(part.c_str(), "wb");
+    FILE* f = fxOpenFile(part.c_str(), "wb");
     bool ok = f && save(f);
     if (f)
         ok = std::fclose(f) == 0 && ok;
@@ -620,19 +516,13 @@ bool Builder::Matrix(const Entry& e)
 
 bool Builder::BuildEntry(const Entry& e)
 {
-    if (e.kind == "picture")
-        return Picture(e);
-    if (e.kind == "library")
-        return Library(e);
-    if (e.kind == "model")
-        return Model(e);
-    if (e.kind == "animation")
-        return Animation(e);
-    if (e.kind == "movie")
-        return Movie(e);
-    if (e.kind == "phaser")
-        return Phaser(e);
-    return Matrix(e);
+    // By FXManifest::Kind.
+    static bool (Builder::*const kBuild[])(const Entry&) = {
+        &Builder::Picture, &Builder::Library, &Builder::Model,  &Builder::Animation,
+        &Builder::Movie,   &Builder::Phaser,  &Builder::Matrix,
+    };
+    static_assert(sizeof kBuild / sizeof kBuild[0] == FXManifest::kKindCount, "a builder for every kind");
+    return (this->*kBuild[e.kind])(e);
 }
 
 bool Builder::Run()
@@ -642,33 +532,37 @@ bool Builder::Run()
     if (!fxDevilBound() && !fxLoadDevil())
         return Fail(0, "the image library (DevIL) cannot be loaded; it decodes and encodes the pictures");
     std::error_code ec;
-    work = fs::path(out + ".lwpack-work");
+    // The records' writers open their files by narrow names: the work
+    // folder and its files get ASCII ones.
+    fs::path target = fs::u8path(out);
+    work = target.parent_path() / fs::u8path(localAscii(target.filename().u8string()) + ".lwpack-work");
     fs::remove_all(work, ec);
     if (!fs::create_directories(work, ec))
-        return Fail(0, "cannot make the work folder %s", work.string().c_str());
+        return Fail(0, "cannot make the work folder %s", work.u8string().c_str());
     bool progress = !owner->quiet && fxSysStderrIsTerminal();
     std::vector<int> lineOfFile; // the manifest line that queued each file
-    for (size_t i = 0; i < list.size(); ++i) {
+    const std::vector<Entry>& entries = list.entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
         if (progress)
-            std::fprintf(stderr, "\rlwpack: %s: %d of %d entries", out.c_str(), static_cast<int>(i), static_cast<int>(list.size()));
-        if (!BuildEntry(list[i])) {
+            std::fprintf(stderr, "\rlwpack: %s: %d of %d entries", out.c_str(), static_cast<int>(i), static_cast<int>(entries.size()));
+        if (!BuildEntry(entries[i])) {
             if (progress)
                 std::fprintf(stderr, "\n");
             return false;
         }
-        lineOfFile.resize(static_cast<size_t>(pkg.pendingFiles.count), list[i].line);
+        lineOfFile.resize(static_cast<size_t>(pkg.pendingFiles.count), entries[i].line);
         ++owner->entries;
     }
     if (progress)
-        std::fprintf(stderr, "\rlwpack: %s: %d of %d entries\n", out.c_str(), static_cast<int>(list.size()),
-                     static_cast<int>(list.size()));
+        std::fprintf(stderr, "\rlwpack: %s: %d of %d entries\n", out.c_str(), static_cast<int>(entries.size()),
+                     static_cast<int>(entries.size()));
     owner->totalEntries = pkg.pendingIds.count;
     // Saving reads every queued file: one that cannot be read is a source's
     // fault, not the output's.
     for (int i = 0; i < pkg.pendingFiles.count; ++i) {
         const char* file = pkg.pendingFiles.Get(i);
         errno = 0;
-        FILE* f = file ? std::fopen(file, "rb") : nullptr;
+        FILE* f = file ? fxOpenFile(file, "rb") : nullptr;
         if (!f)
             return Fail(lineOfFile[static_cast<size_t>(i)], "cannot read %s: %s", file ? file : "(no name)",
                         errno ? std::strerror(errno) : "no file named");
@@ -684,9 +578,9 @@ bool Builder::Run()
         names.names.names.Push(nullptr);
     for (int i = 0; i < pkg.names.names.count; ++i)
         names.names.names.Push(pkg.names.names.Get(i));
-    std::string list = out + ".names";
-    if (!names.SaveNames(list.c_str()))
-        return Fail(0, "cannot write the name list %s", list.c_str());
+    std::string nameList = out + ".names";
+    if (!names.SaveNames(nameList.c_str()))
+        return Fail(0, "cannot write the name list %s", nameList.c_str());
     return true;
 }
 

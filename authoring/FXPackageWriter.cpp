@@ -53,7 +53,7 @@ bool FXPackage::CheckFile(const char* path, int* size, int* type)
     std::error_code ec;
     if (!path)
         return false;
-    auto n = std::filesystem::file_size(path, ec);
+    auto n = std::filesystem::file_size(std::filesystem::u8path(path), ec);
     if (ec || n > 0x7fffffffu)
         return false;
     if (size)
@@ -157,19 +157,19 @@ void FXPackage::DeleteTmpFiles()
 
 bool FXPackage::SaveNames(const char* path) const
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(path ? std::fopen(path, "wb") : nullptr, std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> f(path ? fxOpenFile(path, "wb") : nullptr, std::fclose);
     return f && names.names.Save(f.get());
 }
 
 bool FXPackage::LoadNames(const char* path)
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(path ? std::fopen(path, "rb") : nullptr, std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> f(path ? fxOpenFile(path, "rb") : nullptr, std::fclose);
     return f && names.names.Load(f.get());
 }
 
 bool FXPackage::SaveNamesCpp(const char* path) const
 {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(path ? std::fopen(path, "w") : nullptr, std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> f(path ? fxOpenFile(path, "w") : nullptr, std::fclose);
     if (!f)
         return false;
     for (int i = 0; i < names.names.count; ++i) {

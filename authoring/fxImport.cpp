@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -83,6 +84,50 @@ std::string localTrimmed(const char* s)
     while (!r.empty() && (r.back() == ' ' || r.back() == '\t'))
         r.pop_back();
     return r;
+}
+
+bool localIsNumber(const std::string& w)
+{
+    char* end = nullptr;
+    std::strtod(w.c_str(), &end);
+    return !w.empty() && *end == '\0';
+}
+
+// The file name of a texture line, after the options that may stand before
+// it ("-s 1 1 1 -clamp on tex.png"): each known option takes its count of
+// words, -o, -s and -t one to three numbers. Empty when nothing follows.
+std::string localTextureName(const char* s)
+{
+    static const struct {
+        const char* name;
+        int words;
+    } kOptions[] = {{"-blendu", 1}, {"-blendv", 1}, {"-bm", 1},      {"-boost", 1},   {"-cc", 1},
+                    {"-clamp", 1},  {"-imfchan", 1}, {"-mm", 2},     {"-texres", 1},  {"-type", 1},
+                    {"-o", -3},     {"-s", -3},     {"-t", -3}};
+    for (;;) {
+        const char* rest = s;
+        std::string w = localWord(&rest);
+        int words = 0;
+        for (const auto& o : kOptions)
+            if (w == o.name)
+                words = o.words;
+        if (words == 0)
+            return localTrimmed(s);
+        s = rest;
+        if (words > 0) {
+            for (int i = 0; i < words; ++i)
+                localWord(&s);
+            continue;
+        }
+        // Up to three numbers, the first of them required.
+        for (int i = 0; i < -words; ++i) {
+            rest = s;
+            std::string n = localWord(&rest);
+            if (i > 0 && !localIsNumber(n))
+                break;
+            s = rest;
+        }
+    }
 }
 
 // A line with fewer numbers keeps the channels it does not give.
@@ -211,12 +256,12 @@ bool fxImportMtl(FXMatlib* lib, const char* path, std::string* why)
             if (std::sscanf(s, "%f", &v) == 1)
                 m->diffuse[3] = v;
         } else if (key == "map_Kd") {
-            std::string ref = fxSourceRef(localTrimmed(s));
+            std::string ref = fxSourceRef(localTextureName(s));
             if (ref.empty())
                 continue;
             std::string file = fxSourceSibling(path, ref);
             errno = 0;
-            FILE* probe = std::fopen(file.c_str(), "rb");
+            FILE* probe = fxOpenFile(file.c_str(), "rb");
             if (!probe) {
                 fxImportFail(why, "fxImportMtl", "%s:%d: texture %s: %s", path, number, ref.c_str(),
                           errno ? std::strerror(errno) : "cannot be read");

@@ -1,10 +1,9 @@
 #include "base/fxStream.h"
 
 #include "base/fxEndian.h"
+#include "platform/fxSystem.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 bool fxWriteInt32(FILE* f, int32_t v)
 {
@@ -60,9 +59,14 @@ bool fxWriteBool(FILE* f, bool v)
     return f && std::fputc(v ? 1 : 0, f) != EOF;
 }
 
+FILE* fxOpenFile(const char* path, const char* mode)
+{
+    return fxSysOpenFile(path, mode);
+}
+
 bool fxReadFile(const char* path, std::string* out)
 {
-    FILE* f = path ? std::fopen(path, "rb") : nullptr;
+    FILE* f = path ? fxSysOpenFile(path, "rb") : nullptr;
     if (!f)
         return false;
     char buf[65536];
@@ -76,31 +80,12 @@ bool fxReadFile(const char* path, std::string* out)
 
 bool fxReplaceFile(const char* path, const std::string& bytes, std::string* why)
 {
-    std::string tmp = std::string(path ? path : "") + ".tmp";
-    std::error_code ec;
-    errno = 0;
-    FILE* f = path && *path ? std::fopen(tmp.c_str(), "wb") : nullptr;
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    int error = errno;
-    if (f && std::fclose(f) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        std::filesystem::remove(tmp, ec);
-        if (why)
-            *why = "cannot write " + tmp + ": " + (error ? std::strerror(error) : "write failed");
-        return false;
-    }
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::string reason = ec.message();
-        std::filesystem::remove(tmp, ec);
-        if (why)
-            *why = std::string("cannot replace ") + path + ": " + reason;
-        return false;
-    }
-    return true;
+    char reason[1200];
+    if (fxSysReplaceFile(path, bytes.data(), bytes.size(), reason, static_cast<int>(sizeof reason)))
+        return true;
+    if (why)
+        *why = reason;
+    return false;
 }
 
 bool fxReadBool(FILE* f, bool* v)

@@ -17,14 +17,19 @@ bool fxReadDouble(FILE* f, double* v);
 bool fxWriteBool(FILE* f, bool v);
 bool fxReadBool(FILE* f, bool* v);
 
+// fopen for a name in UTF-8 on every platform: every file a user names is
+// opened through it.
+FILE* fxOpenFile(const char* path, const char* mode);
+
 // The whole file into out (appended). False when it cannot be opened (errno
 // tells why) or a read fails.
 bool fxReadFile(const char* path, std::string* out);
 
 // Replaces the file at path by bytes, or leaves it as it was: the bytes go
-// to path + ".tmp", which is renamed over path once it is whole. False with
-// why ("cannot write PATH.tmp: reason", "cannot replace PATH: reason"), the
-// temporary file gone.
+// to a temporary file of a unique name beside it, reach the disk, and are
+// renamed over it. A symbolic link is written through to its target, whose
+// permissions stay. False with why ("cannot write PATH: reason", "cannot
+// replace PATH: reason"), no temporary file left (fxSysReplaceFile).
 bool fxReplaceFile(const char* path, const std::string& bytes, std::string* why);
 
 // Reads and drops n bytes; false when the stream ends first.

@@ -3,7 +3,9 @@
 // callers see plain integers and character buffers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Id of the calling thread, as the system's tools show it.
 uint32_t fxSysThreadId();
@@ -18,6 +20,24 @@ bool fxSysGetFontsDir(char* buf, int size);
 
 // True when a file or folder of that name exists.
 bool fxSysPathExists(const char* path);
+
+// fopen for a name in UTF-8, whatever the system's code page (Windows opens
+// it by its wide name). Null with errno set when it cannot be opened.
+FILE* fxSysOpenFile(const char* path, const char* mode);
+
+// The process's arguments in UTF-8 (Windows hands main the ANSI code page's):
+// argc and argv replaced, the strings kept for the process's life. False,
+// with both unchanged, when they cannot be had.
+bool fxSysUtf8Args(int* argc, char*** argv);
+
+// Replaces the file at path by size bytes, or leaves it as it was. The bytes
+// go to a temporary file of a unique name beside the file, reach the disk
+// before it is renamed over the file, and the rename reaches the disk too. A
+// symbolic link is written through: its target is replaced, the link stays.
+// The file keeps its permissions; a new one gets what the umask allows. False
+// with the reason in why ("cannot write PATH: reason", "cannot replace PATH:
+// reason"), no temporary file left.
+bool fxSysReplaceFile(const char* path, const void* bytes, size_t size, char* why, int whySize);
 
 // True when dir is the user's own: outside the system's folders and the
 // program's installation, and (where folders have owners) owned by the user

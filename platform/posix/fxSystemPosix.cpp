@@ -4,12 +4,15 @@
 #include "platform/posix/fxSaverConfig.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +37,31 @@ int localNiceOf(int p)
     if (p < 0)
         return 19;
     return 0;
+}
+
+// The file a chain of symbolic links ends at (path itself when it is none);
+// the last one may name a file that does not exist yet.
+std::string localLinkTarget(const std::string& path)
+{
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char buf[PATH_MAX];
+        ssize_t n = readlink(p.c_str(), buf, sizeof buf - 1);
+        if (n < 0)
+            break;
+        std::string to(buf, static_cast<size_t>(n));
+        size_t slash = p.rfind('/');
+        p = to[0] == '/' || slash == std::string::npos ? to : p.substr(0, slash + 1) + to;
+    }
+    return p;
+}
+
+bool localWhy(char* why, int whySize, const char* what, const std::string& path, int error)
+{
+    if (why && whySize > 0)
+        std::snprintf(why, static_cast<size_t>(whySize), "%s %s: %s", what, path.c_str(),
+                      error ? std::strerror(error) : "write failed");
+    return false;
 }
 
 } // namespace
@@ -70,6 +98,78 @@ bool fxSysGetFontsDir(char* buf, int size)
     }
     localCopy(buf, size, "");
     return false;
+}
+
+FILE* fxSysOpenFile(const char* path, const char* mode)
+{
+    if (!path || !mode) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return std::fopen(path, mode);
+}
+
+bool fxSysUtf8Args(int* argc, char*** argv)
+{
+    return argc && argv; // the bytes given are the names
+}
+
+bool fxSysReplaceFile(const char* path, const void* bytes, size_t size, char* why, int whySize)
+{
+    std::string given = path ? path : "";
+    if (given.empty())
+        return localWhy(why, whySize, "cannot write", given, ENOENT);
+    std::string target = localLinkTarget(given);
+    size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    // A hidden name the user is unlikely to hold, made unique by mkstemp.
+    std::string tmp = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." + name + ".XXXXXX";
+    struct stat old;
+    bool existed = stat(target.c_str(), &old) == 0;
+    int fd = mkstemp(&tmp[0]);
+    if (fd < 0)
+        return localWhy(why, whySize, "cannot write", given, errno);
+    mode_t mode;
+    if (existed) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    int error = 0;
+    const char* p = static_cast<const char*>(bytes);
+    size_t left = size;
+    while (left > 0 && error == 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0 && errno != EINTR)
+            error = errno;
+        else if (n > 0)
+            p += n, left -= static_cast<size_t>(n);
+    }
+    if (error == 0 && fchmod(fd, mode) != 0)
+        error = errno;
+    if (error == 0 && fsync(fd) != 0)
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        unlink(tmp.c_str());
+        return localWhy(why, whySize, "cannot write", given, error);
+    }
+    if (rename(tmp.c_str(), target.c_str()) != 0) {
+        error = errno;
+        unlink(tmp.c_str());
+        return localWhy(why, whySize, "cannot replace", given, error);
+    }
+    // The rename lives in the folder: without this a power cut may undo it.
+    int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+    return true;
 }
 
 bool fxSysPathExists(const char* path)

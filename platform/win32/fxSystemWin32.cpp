@@ -3,10 +3,14 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -15,6 +19,46 @@ void localCopy(char* buf, int size, const char* s)
     if (!buf || size <= 0)
         return;
     std::snprintf(buf, static_cast<size_t>(size), "%s", s ? s : "");
+}
+
+// A UTF-8 name as the wide name Windows opens; empty when it is not UTF-8.
+std::wstring localWide(const char* s)
+{
+    int n = s && *s ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s, -1, nullptr, 0) : 0;
+    if (n <= 0)
+        return std::wstring();
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s, -1, &w[0], n);
+    w.resize(static_cast<size_t>(n - 1));
+    return w;
+}
+
+bool localWhy(char* why, int whySize, const char* what, const char* path, DWORD error)
+{
+    if (!why || whySize <= 0)
+        return false;
+    char text[512] = "write failed";
+    if (error && FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                sizeof text, nullptr) == 0)
+        std::snprintf(text, sizeof text, "error %lu", static_cast<unsigned long>(error));
+    size_t n = std::strlen(text);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.'))
+        text[--n] = 0;
+    std::snprintf(why, static_cast<size_t>(whySize), "%s %s: %s", what, path ? path : "", text);
+    return false;
+}
+
+// The file a symbolic link ends at, or the name itself.
+std::wstring localFinalName(const std::wstring& name)
+{
+    HANDLE h = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return name;
+    wchar_t buf[32768];
+    DWORD n = GetFinalPathNameByHandleW(h, buf, 32768, FILE_NAME_NORMALIZED);
+    CloseHandle(h);
+    return n > 0 && n < 32768 ? std::wstring(buf, n) : name;
 }
 
 } // namespace
@@ -50,6 +94,100 @@ bool fxSysGetFontsDir(char* buf, int size)
         return false;
     }
     localCopy(buf, size, path);
+    return true;
+}
+
+FILE* fxSysOpenFile(const char* path, const char* mode)
+{
+    std::wstring name = localWide(path), wmode = localWide(mode);
+    if (name.empty() || wmode.empty()) {
+        errno = path && *path ? EILSEQ : ENOENT;
+        return nullptr;
+    }
+    return _wfopen(name.c_str(), wmode.c_str());
+}
+
+bool fxSysUtf8Args(int* argc, char*** argv)
+{
+    if (!argc || !argv)
+        return false;
+    int n = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (!wide)
+        return false;
+    static std::vector<std::string> strings;
+    static std::vector<char*> pointers;
+    strings.assign(static_cast<size_t>(n), std::string());
+    for (int i = 0; i < n; ++i) {
+        int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        if (bytes > 0) {
+            strings[static_cast<size_t>(i)].resize(static_cast<size_t>(bytes));
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &strings[static_cast<size_t>(i)][0], bytes, nullptr, nullptr);
+            strings[static_cast<size_t>(i)].resize(static_cast<size_t>(bytes - 1));
+        }
+    }
+    LocalFree(wide);
+    pointers.clear();
+    for (std::string& s : strings)
+        pointers.push_back(&s[0]);
+    pointers.push_back(nullptr);
+    *argc = n;
+    *argv = pointers.data();
+    return true;
+}
+
+bool fxSysReplaceFile(const char* path, const void* bytes, size_t size, char* why, int whySize)
+{
+    std::wstring given = localWide(path);
+    if (given.empty())
+        return localWhy(why, whySize, "cannot write", path, ERROR_INVALID_NAME);
+    std::wstring target = localFinalName(given);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    // Unique beside the file: CREATE_NEW refuses a name that is taken.
+    HANDLE h = INVALID_HANDLE_VALUE;
+    std::wstring tmp;
+    DWORD error = 0;
+    for (unsigned i = 0; i < 100 && h == INVALID_HANDLE_VALUE; ++i) {
+        wchar_t suffix[64];
+        std::swprintf(suffix, 64, L".%lu-%lu-%u.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
+                      static_cast<unsigned long>(GetCurrentThreadId()), GetTickCount() + i);
+        tmp = target + suffix;
+        h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    if (h == INVALID_HANDLE_VALUE)
+        return localWhy(why, whySize, "cannot write", path, error);
+    const char* p = static_cast<const char*>(bytes);
+    size_t left = size;
+    while (left > 0 && error == 0) {
+        DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left), done = 0;
+        if (!WriteFile(h, p, chunk, &done, nullptr))
+            error = GetLastError();
+        p += done;
+        left -= done;
+    }
+    if (error == 0 && !FlushFileBuffers(h))
+        error = GetLastError();
+    if (!CloseHandle(h) && error == 0)
+        error = GetLastError();
+    if (error != 0) {
+        DeleteFileW(tmp.c_str());
+        return localWhy(why, whySize, "cannot write", path, error);
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        SetFileAttributesW(tmp.c_str(), attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    if (!MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+        DeleteFileW(tmp.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesW(target.c_str(), attributes);
+        return localWhy(why, whySize, "cannot replace", path, error);
+    }
     return true;
 }
 

@@ -9,6 +9,7 @@
 //
 // DevIL's state is process-wide and so is this: one table of images and
 // one bound image, behind one lock.
+#include "base/fxStream.h"
 #include "platform/fxSystem.h"
 #include "render/fxDevil.h"
 
@@ -18,7 +19,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -730,12 +730,14 @@ ILboolean FX_ILAPI localIlLoadImage(const char* fileName)
 {
     if (!fileName || !*fileName)
         return 0;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
+    // The engine's names are UTF-8: opened by their wide names.
+    std::string bytes;
+    if (!fxReadFile(fileName, &bytes))
         return 0;
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::lock_guard<std::mutex> g(localLock);
-    return localDecode(localTypeOfName(fileName), bytes.data(), bytes.size()) ? 1 : 0;
+    return localDecode(localTypeOfName(fileName), reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())
+               ? 1
+               : 0;
 }
 
 ILboolean FX_ILAPI localIlSaveImage(const char* fileName)

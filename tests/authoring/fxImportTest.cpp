@@ -155,7 +155,12 @@ TEST(fxImport, FilesAreNamedWithEitherSeparatorAndMissingOnesAreNamed)
     std::filesystem::create_directories(dir.File("sub/tex"));
     ASSERT_TRUE(WritePng(dir.File("sub/tex/wood.png"), 10, 6, std::vector<uint32_t>(60, 0xff2060a0u)));
     Write(dir.File("sub/tex/junk.png"), "not a picture");
-    Write(dir.File("sub/lib.mtl"), "newmtl a\nmap_Kd .\\tex\\wood.png\nnewmtl b\nmap_Kd  tex\\wood.png \n");
+    // Options before the name take their words: flags one, -mm two, -o, -s
+    // and -t up to three numbers.
+    Write(dir.File("sub/lib.mtl"), "newmtl a\nmap_Kd .\\tex\\wood.png\nnewmtl b\nmap_Kd  tex\\wood.png \n"
+                                   "newmtl c\nmap_Kd -s 1 1 1 -o 0.5 -blendu on -blendv off -mm 0 1 -clamp on tex/wood.png\n"
+                                   "newmtl d\nmap_Kd -bm 0.5 -imfchan m -texres 512 -type sphere -t 0.1 -0.2 -cc off "
+                                   "-boost 2 tex\\wood.png\n");
     const std::string faces = "v 0 0 0\nv 1 0 0\nv 1 1 0\nusemtl a\nf 1 2 3\n";
     Write(dir.File("model.obj"), "# from Windows\nmtllib sub\\lib.mtl\n" + faces);
 
@@ -169,6 +174,12 @@ TEST(fxImport, FilesAreNamedWithEitherSeparatorAndMissingOnesAreNamed)
     ASSERT_TRUE(a && b);
     EXPECT_STREQ(a->textureRef.Get(), "./tex/wood.png");
     EXPECT_STREQ(b->textureRef.Get(), "tex/wood.png");
+    for (const char* name : {"c", "d"}) {
+        const FXMaterial* o = m.matlib->FindMaterial(name);
+        ASSERT_TRUE(o) << name;
+        EXPECT_STREQ(o->textureRef.Get(), "tex/wood.png") << name;
+        EXPECT_EQ(o->GetWidth(), 10) << name;
+    }
     EXPECT_EQ(a->GetWidth(), 10) << "the texture is read from the MTL's folder";
     EXPECT_EQ(b->GetHeight(), 6);
     EXPECT_EQ(Mesh(m, 0)->material, a);

@@ -8,11 +8,8 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$here/lib.sh"
 work=$(realpath "$work")
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 deb=$("$here/../../scripts/make-deb" "$build" | tail -1) && [ -s "$deb" ] || { echo "FAIL: scripts/make-deb"; exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$(dirname "$deb")/CMakeCache.txt")

@@ -13,32 +13,16 @@
 # Prints the events sent and the times seen. Ends only what it started.
 set -u
 lumenwhirl=$(realpath "$1") data=$(realpath "$2")
-work=$(mktemp -d)
-Xvfb -displayfd 3 -noreset -screen 0 640x480x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-xvfb=$!
+source "$(dirname "$0")/lib.sh"
 storm= pid= host=
-cleanup() {
-    for p in $storm $pid $host; do kill "$p" 2> /dev/null; done
-    kill "$xvfb" 2> /dev/null
-    wait 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
+lw_at_exit 'for p in $storm $pid $host; do kill "$p" 2> /dev/null; wait "$p" 2> /dev/null; done'
+lw_xvfb -screen 0 640x480x24
 # The package in a folder of the test's own, so that its trace log is too.
 mkdir -p "$work/data"
 ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"
 export LUMENWHIRL_PATH=$work/data
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.2f", b - a }'; }
-ended_within() {
-    local i
-    for i in $(seq $(( $2 * 20 ))); do kill -0 "$1" 2> /dev/null || return 0; sleep 0.05; done
-    return 1
-}
 shown() { timeout 30 xdotool search --sync --onlyvisible --name '^Lumenwhirl$' > /dev/null; }
 
 # One batch of 100 X events inside w x h at (x0, y0): pointer moves, and

@@ -17,7 +17,8 @@ for needed in base package curves render geometry device show host platform auth
     [ -n "${rank[$needed]:-}" ] || { echo "FAIL: the folder table has no $needed/"; exit 1; }
 done
 
-fails=0 files=0
+source "$root/tests/tools/lib.sh"
+files=0
 while IFS= read -r file; do
     top=${file%%/*}
     [ -n "${rank[$top]:-}" ] || continue

@@ -3,10 +3,7 @@
 # the trace log are written, and bad options are refused.
 set -u
 lumenwhirl=$(realpath "$1") data=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+source "$(dirname "$0")/lib.sh"
 # The package in a folder of the test's own: its trace log is the test's
 # alone, whatever other tests run beside it.
 mkdir -p "$work/data" && ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"
@@ -67,4 +64,4 @@ grep -q "cannot read the desktop picture $work/nothing.png: No such file or dire
 "$lumenwhirl" --frames 3 > /dev/null 2>&1; [ $? -eq 2 ] || fail "no --record"
 "$lumenwhirl" --help | grep -q -- "--record DIR" || fail "--help"
 
-if [ $fails -eq 0 ]; then echo "lumenwhirl --record: all checks passed"; else exit 1; fi
+lw_passed "lumenwhirl --record"

@@ -3,10 +3,7 @@
 # the generator makes the same bytes again from scratch.
 set -u
 lwgen=$(realpath "$1") lwpack=$(realpath "$2") data=$(realpath "$3")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+source "$(dirname "$0")/lib.sh"
 
 "$lwpack" verify "$data" > "$work/verify.txt" || { cat "$work/verify.txt"; fail "verify"; }
 "$lwpack" list "$data" | cut -f1 > "$work/ids.txt"

@@ -3,11 +3,8 @@
 # files; malformed packages give an error and status 1, never a crash.
 set -u
 lwpack=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
 cd "$work" || exit 1
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 head -c 70001 /dev/urandom > pic.PNG
 printf 'newmtl a\nKd 1 0 0\n' > lib.mtl
@@ -97,4 +94,4 @@ grep -q "warned.dat: 1 manifest entries" out.txt || fail "summary of a build wit
     && last_line_ends err.txt || fail "--strict build exited $rc: $(cat err.txt)"
 cd ..
 
-if [ $fails -eq 0 ]; then echo "lwpack: all checks passed"; else exit 1; fi
+lw_passed lwpack

@@ -7,10 +7,7 @@
 #     show_artefacts_test.sh LUMENWHIRL LW_STRIPES DATA_DIR
 set -u
 lumenwhirl=$(realpath "$1") stripes=$(realpath "$2") data=$(realpath "$3")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+source "$(dirname "$0")/lib.sh"
 # The package in a folder of the test's own: its trace log is the test's
 # alone, whatever other tests run beside it.
 mkdir -p "$work/data" && ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"

@@ -13,15 +13,9 @@
 # Usage: tests/tools/wine_decode_test.sh BUILD BUILD_WIN
 set -u
 build=$(realpath "$1") buildwin=$(realpath "$2")
-work=$(mktemp -d)
-cleanup() {
-    WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/lib.sh"
+lw_at_exit 'WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null'
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 mkdir "$work/pics" && cd "$work/pics" || exit 1
 convert -size 64x48 gradient:red-blue \( -size 64x48 gradient:white-none \) -compose CopyOpacity -composite \
@@ -70,4 +64,4 @@ wine "$buildwin/lwpack.exe" build "$(winepath -w movie/m.manifest)" -o "$(winepa
     fail "lwpack build under wine: $(cat pack.txt)"
 "$build/lwpack" verify movie.dat || fail "the package built under wine does not verify"
 
-if [ $fails -eq 0 ]; then echo "WIC against DevIL: all checks passed"; else exit 1; fi
+lw_passed "WIC against DevIL"

@@ -21,28 +21,18 @@ package=$(sed -n 's/^LW_WIN_PACKAGE:[A-Z]*=//p' "$build/CMakeCache.txt")
 scr_name=$(sed -n 's/^!define LW_SCR_NAME "\(.*\)"/\1/p' "$here/../../scripts/installer/lumenwhirl.nsi")
 [ -n "$scr_name" ] && [ -f "$build/$scr_name" ] || { echo "FAIL: no $build/${scr_name:-(LW_SCR_NAME)}"; exit 1; }
 
-work=$(mktemp -d)
+source "$here/lib.sh"
 saver_pid=
-xvfb=
-cleanup() {
-    [ -n "$saver_pid" ] && kill "$saver_pid" 2> /dev/null
-    [ -d "$work/prefix" ] && WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+lw_at_exit '[ -n "$saver_pid" ] && kill "$saver_pid" 2> /dev/null'
+lw_at_exit '[ -d "$work/prefix" ] && WINEPREFIX="$work/prefix" wineserver -k 2> /dev/null'
 # Away from the build, so the saver finds its package through the registry.
 cd "$work" || exit 1
 # Copies, which a rebuild of the build folder during the test leaves alone.
 cp "$build/lumenwhirl-setup.exe" "$build/$scr_name" "$work/" || exit 1
 setup=$work/lumenwhirl-setup.exe
 scr=$work/$scr_name
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display") WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+lw_xvfb -screen 0 800x600x24
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 say() { echo "==> $*"; }
 
 # regval KEY NAME: the value's data (64-bit view); fails when it is absent.

@@ -5,25 +5,13 @@
 # hanging in its exit path.
 set -u
 lumenwhirl=$(realpath "$1") data=$(realpath "$2")
-work=$(mktemp -d)
+source "$(dirname "$0")/lib.sh"
 xvfb= saver= parent=
-cleanup() {
-    for p in $saver $parent $xvfb; do kill -9 "$p" 2> /dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+lw_at_exit 'for p in $saver $parent; do kill -9 "$p" 2> /dev/null; done'
 mkdir "$work/data" && ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"
 export LUMENWHIRL_PATH=$work/data
 
-start_xvfb() {
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-    xvfb=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-    export DISPLAY=:$(cat "$work/display")
-}
+start_xvfb() { lw_xvfb -screen 0 320x240x24; }
 
 # True once two looks at window $1, taken a little apart, differ: the show
 # is drawing into it.
@@ -105,4 +93,4 @@ lose_display "the preview"
 wait "$parent" 2> /dev/null
 parent=
 
-if [ $fails -eq 0 ]; then echo "display loss: all checks passed"; else exit 1; fi
+lw_passed "display loss"

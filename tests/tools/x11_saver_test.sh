@@ -4,25 +4,12 @@
 # an xscreensaver hack and ending cleanly on SIGTERM.
 set -u
 lumenwhirl=$(realpath "$1") data=$(realpath "$2")
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-xvfb=$!
-trap 'kill $xvfb 2> /dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+source "$(dirname "$0")/lib.sh"
+lw_xvfb -screen 0 640x480x24
 # The package in a folder of the test's own: its trace log is the test's
 # alone, whatever other tests run beside it.
 mkdir -p "$work/data" && ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"
-export DISPLAY=:$(cat "$work/display") LUMENWHIRL_PATH=$work/data
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-
-# Waits up to $2 seconds for process $1 to end; true when it did.
-ended_within() {
-    local i
-    for i in $(seq $(( $2 * 20 ))); do kill -0 "$1" 2> /dev/null || return 0; sleep 0.05; done
-    return 1
-}
-alive() { kill -0 "$1" 2> /dev/null; }
+export LUMENWHIRL_PATH=$work/data
 # Waits until the saver's window is on the screen, which it is as soon as
 # the scene has started: the grace time runs from here, however long the
 # start took on a busy machine.
@@ -104,4 +91,4 @@ done
 "$lumenwhirl" -c | grep -q "no settings" || fail "-c"
 "$lumenwhirl" --help | grep -q -- "-window-id" || fail "--help"
 
-if [ $fails -eq 0 ]; then echo "X11 saver: all checks passed"; else exit 1; fi
+lw_passed "X11 saver"

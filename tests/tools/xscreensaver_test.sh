@@ -23,7 +23,7 @@ if [ "$(id -u)" -eq 0 ]; then
     fi
     as_user=(runuser -u lwsaver --)
 fi
-work=$(mktemp -d)
+source "$(dirname "$0")/lib.sh"
 chmod 755 "$work"
 xvfb= daemon=
 # The daemon and everything it started, by id.
@@ -53,17 +53,10 @@ remove_user() {
     ps -o pid,ppid,stat,args -u lwsaver | sed 's/^/    /'
     return 1
 }
-cleanup() {
-    local status=$?
-    stop_daemon
-    [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null && wait "$xvfb" 2> /dev/null
-    rm -rf "$work"
-    if [ -n "$made_user" ] && ! remove_user; then status=1; fi
-    exit $status
-}
-trap cleanup EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+lw_at_exit stop_daemon
+# The server goes before the user: an orphaned hack ends with it.
+lw_at_exit '[ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null && wait "$xvfb" 2> /dev/null'
+lw_at_exit 'if [ -n "$made_user" ] && ! remove_user; then lw_exit_status=1; fi'
 # Whether an id runs lumenwhirl. The daemon does not wait for its hacks, so
 # a hack that exits after it stays a zombie until init reaps it, which here
 # may take a while: kill -0 still finds a zombie, but a zombie has no
@@ -72,10 +65,7 @@ runs_lumenwhirl() { [ "$(readlink "/proc/$1/exe" 2> /dev/null)" = "$lumenwhirl" 
 run() { "${as_user[@]}" env HOME="$work/home" DISPLAY="$DISPLAY" LUMENWHIRL_PATH="$work/data" "$@"; }
 
 # -noreset: the root keeps its picture when the client that set it leaves.
-Xvfb -displayfd 3 -ac -noreset -screen 0 640x480x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
+lw_xvfb -ac -screen 0 640x480x24
 # Red top left, green top right, blue bottom left, yellow bottom right.
 convert -size 320x240 xc:'#ff0000' xc:'#00ff00' +append "$work/top.png"
 convert -size 320x240 xc:'#0000ff' xc:'#ffff00' +append "$work/bottom.png"
@@ -180,4 +170,4 @@ CONF
 activation True
 activation False
 
-if [ $fails -eq 0 ]; then echo "xscreensaver: all checks passed"; else exit 1; fi
+lw_passed xscreensaver

@@ -5,6 +5,7 @@
 #include "base/fxStream.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
+#include "platform/fxSystem.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -180,7 +181,7 @@ int localPack(int argc, char** argv)
             return 2;
         }
         int size = 0, type = 0;
-        if (!FXPackage::CheckFile(eq + 1, &size, &type) || !std::filesystem::is_regular_file(eq + 1)) {
+        if (!FXPackage::CheckFile(eq + 1, &size, &type) || !std::filesystem::is_regular_file(std::filesystem::u8path(eq + 1))) {
             std::fprintf(stderr, "lwpack: pack: %s: cannot read the file\n", eq + 1);
             return 1;
         }
@@ -277,7 +278,7 @@ int localNames(int argc, char** argv)
     std::string why;
     ok = ok && localReadFile(tmp.c_str(), &text, &why);
     std::error_code ec;
-    std::filesystem::remove(tmp, ec);
+    std::filesystem::remove(std::filesystem::u8path(tmp), ec);
     if (!ok) {
         std::fprintf(stderr, "lwpack: %s: cannot list the names\n", names.c_str());
         return 1;
@@ -313,6 +314,8 @@ int localExtract(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Every name the user gives is UTF-8 from here on, as in the sources.
+    fxSysUtf8Args(&argc, &argv);
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
