@@ -6,6 +6,8 @@
 #include "package/FXPackageData.h"
 #include "package/FXVectorMap.h"
 #include "render/FXCanvas.h"
+#include "render/FXPixmap.h"
+#include "render/PPictureCodec.h"
 #include "render/fxDevil.h"
 
 #include <algorithm>
@@ -156,16 +158,16 @@ struct LocalDecoded {
 LocalDecoded localDecodeJpeg(FXPackageData* d)
 {
     LocalDecoded out;
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    if (d->size > 0 && pilLoadL(kIlJpg, d->start, static_cast<ILuint>(d->size))) {
+    PPictureCodec* codec = fxPictureCodec();
+    FXPixmap pixels;
+    pixels.power2 = false;
+    if (codec && d->size > 0 &&
+        codec->Decode(nullptr, kFxTypeJpg, d->start, static_cast<size_t>(d->size), 4, &pixels, &out.bytesPerPixel,
+                      nullptr)) {
         out.ok = true;
-        out.width = pilGetInteger(kIlImageWidth);
-        out.height = pilGetInteger(kIlImageHeight);
-        out.bytesPerPixel = pilGetInteger(kIlImageBytesPerPixel);
+        out.width = pixels.width;
+        out.height = pixels.height;
     }
-    pilDeleteImages(1, &image);
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include "package/FXPackageData.h"
 #include "render/FXMaterial.h"
 #include "render/PEnv.h"
+#include "render/PPictureCodec.h"
 #include "render/fxDevil.h"
 
 #include <cstdio>
@@ -35,67 +36,42 @@ struct localSource {
     const char* path;
 };
 
-bool localLoadBound(const localSource& s)
+// One picture of a frame through the bound codec, as channels bytes a pixel
+// (JPEG bytes, or the file's own type).
+bool localDecode(PPictureCodec* codec, const localSource& s, int channels, FXPixmap* out)
 {
     if (s.path)
-        return s.path[0] && pilLoadImage(s.path);
-    return s.bytes && s.size > 0 && pilLoadL(kIlJpg, s.bytes, static_cast<ILuint>(s.size));
-}
-
-// The bound image as format with bpp bytes per pixel, and its data. The
-// conversion is free for a JPEG already in that format; the size check keeps
-// the assembly inside the library's buffer whatever it decoded.
-const ILubyte* localPixels(ILenum format, int bpp, int* w, int* h)
-{
-    if (!pilConvertImage(format, kIlUnsignedByte))
-        return nullptr;
-    *w = pilGetInteger(kIlImageWidth);
-    *h = pilGetInteger(kIlImageHeight);
-    if (*w <= 0 || *h <= 0 || pilGetInteger(kIlImageBytesPerPixel) != bpp ||
-        static_cast<long long>(pilGetInteger(kIlImageSizeOfData)) < static_cast<long long>(*w) * *h * bpp)
-        return nullptr;
-    return pilGetData();
-}
-
-// rgb (3 bytes a pixel) and a (1 byte) into the pixmap, in the decoder's row
-// order; the padding right of and below the picture is transparent black.
-void localAssemble(FXPixmap* p, int w, int h, const ILubyte* rgb, const ILubyte* a)
-{
-    for (int y = 0; y < p->allocHeight; ++y) {
-        unsigned* row = p->Row(y);
-        int x = 0;
-        if (y < h)
-            for (; x < w; ++x, rgb += 3, ++a)
-                row[x] = rgb[0] | (rgb[1] << 8) | (rgb[2] << 16) | (static_cast<unsigned>(a[0]) << 24);
-        for (; x < p->pitch; ++x)
-            row[x] = 0;
-    }
+        return s.path[0] && codec->Decode(s.path, 0, nullptr, 0, channels, out, nullptr, nullptr);
+    return s.bytes && s.size > 0 &&
+           codec->Decode(nullptr, kFxTypeJpg, s.bytes, static_cast<size_t>(s.size), channels, out, nullptr, nullptr);
 }
 
 bool localDecodePair(FXPixmap* pixmap, const localSource& pict, const localSource& mask, FXMaterial* m)
 {
-    if (!m || !fxDevilBound())
+    PPictureCodec* codec = fxPictureCodec();
+    if (!m || !codec)
         return false;
-    ILuint ids[2] = {0, 0};
-    pilGenImages(2, ids);
-    pilBindImage(ids[0]);
-    int w = 0, h = 0, mw = 0, mh = 0;
-    const ILubyte* rgb = localLoadBound(pict) ? localPixels(kIlRgb, 3, &w, &h) : nullptr;
-    const ILubyte* a = nullptr;
-    if (rgb) {
-        pilBindImage(ids[1]);
-        a = localLoadBound(mask) ? localPixels(kIlLuminance, 1, &mw, &mh) : nullptr;
-    }
-    bool ok = rgb && a && mw == w && mh == h;
+    // The colour picture goes straight into the movie's pixmap, the mask's
+    // grey into the alpha of its pixels; the padding is transparent black.
+    FXPixmap alpha;
+    alpha.power2 = false;
+    pixmap->power2 = !(fxglobalEnv && fxglobalEnv->npotTextures);
+    bool ok = localDecode(codec, pict, 3, pixmap) && localDecode(codec, mask, 1, &alpha) &&
+              alpha.width == pixmap->width && alpha.height == pixmap->height;
     if (ok) {
-        pixmap->power2 = !(fxglobalEnv && fxglobalEnv->npotTextures);
-        ok = pixmap->Realloc(w, h);
-    }
-    if (ok) {
-        localAssemble(pixmap, w, h, rgb, a);
+        for (int y = 0; y < pixmap->allocHeight; ++y) {
+            unsigned* row = pixmap->Row(y);
+            int x = 0;
+            if (y < pixmap->height) {
+                const unsigned* a = alpha.Row(y);
+                for (; x < pixmap->width; ++x)
+                    row[x] = (row[x] & 0x00ffffffu) | (a[x] << 24);
+            }
+            for (; x < pixmap->pitch; ++x)
+                row[x] = 0;
+        }
         ok = fxglobalEnv && fxglobalEnv->FastPrepareTexture(m, pixmap);
     }
-    pilDeleteImages(2, ids);
     return ok;
 }
 

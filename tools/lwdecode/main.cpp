@@ -7,6 +7,7 @@
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
 #include "render/FXCanvas.h"
+#include "render/PPictureCodec.h"
 #include "render/fxDevil.h"
 
 #include <cstdint>
@@ -131,13 +132,11 @@ void localTakeCanvas(const FXCanvas& c, Picture* p)
 // checker read them.
 int32_t localNativeBytes(const void* bytes, size_t n, int type, const char* file)
 {
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    bool ok = file ? pilLoadImage(file) != 0 : pilLoadL(static_cast<ILenum>(type), bytes, static_cast<ILuint>(n)) != 0;
-    int32_t bpp = ok ? pilGetInteger(kIlImageBytesPerPixel) : 0;
-    pilDeleteImages(1, &image);
-    return bpp;
+    int native = 0;
+    PPictureCodec* codec = fxPictureCodec();
+    if (!codec || !codec->Decode(file, type, bytes, n, 4, nullptr, &native, nullptr))
+        return 0;
+    return native;
 }
 
 bool localHasExt(const std::string& s, const char* a, const char* b)
