@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -34,16 +35,21 @@ struct localSource {
     const void* bytes;
     int size;
     const char* path;
+    const char* name; // what a refusal names
 };
 
 // One picture of a frame through the bound codec, as channels bytes a pixel
 // (JPEG bytes, or the file's own type).
 bool localDecode(PPictureCodec* codec, const localSource& s, int channels, FXPixmap* out)
 {
-    if (s.path)
-        return s.path[0] && codec->Decode(s.path, 0, nullptr, 0, channels, out, nullptr, nullptr);
-    return s.bytes && s.size > 0 &&
-           codec->Decode(nullptr, kFxTypeJpg, s.bytes, static_cast<size_t>(s.size), channels, out, nullptr, nullptr);
+    std::string why;
+    bool ok = s.path ? s.path[0] && codec->Decode(s.path, 0, nullptr, 0, channels, out, nullptr, &why)
+                     : s.bytes && s.size > 0 &&
+                           codec->Decode(nullptr, kFxTypeJpg, s.bytes, static_cast<size_t>(s.size), channels, out,
+                                         nullptr, &why);
+    if (!ok && !why.empty())
+        err("movie %s %s: %s\n", channels == 1 ? "mask" : "picture", s.name, why.c_str());
+    return ok;
 }
 
 bool localDecodePair(FXPixmap* pixmap, const localSource& pict, const localSource& mask, FXMaterial* m)
@@ -248,8 +254,12 @@ void SMovie::Prepare(int limit)
 
 bool SMovie::PrepareTextureMem(int index, FXMaterial* material)
 {
-    localSource pict = {pictureData.Get(index), pictureSizes.GetInt(index), nullptr};
-    localSource mask = {maskData.Get(index), maskSizes.GetInt(index), nullptr};
+    const char* pn = pictureNames.Get(index);
+    const char* mn = maskNames.Get(index);
+    std::string pictName = std::string(package ? "entry " : "") + (pn ? pn : "?");
+    std::string maskName = std::string(package ? "entry " : "") + (mn ? mn : "?");
+    localSource pict = {pictureData.Get(index), pictureSizes.GetInt(index), nullptr, pictName.c_str()};
+    localSource mask = {maskData.Get(index), maskSizes.GetInt(index), nullptr, maskName.c_str()};
     if (localDecodePair(&pixmap, pict, mask, material))
         return true;
     if (!decodeReported)
@@ -261,8 +271,8 @@ bool SMovie::PrepareTextureMem(int index, FXMaterial* material)
 bool SMovie::PrepareTexture(const char* picture, const char* mask, FXMaterial* material)
 {
     double start = fxGetTime();
-    localSource pict = {nullptr, 0, picture ? picture : ""};
-    localSource alpha = {nullptr, 0, mask ? mask : ""};
+    localSource pict = {nullptr, 0, picture ? picture : "", picture ? picture : ""};
+    localSource alpha = {nullptr, 0, mask ? mask : "", mask ? mask : ""};
     bool ok = localDecodePair(&pixmap, pict, alpha, material);
     if (!ok && !decodeReported)
         err("SMovie::PrepareTexture - cannot decode (picture:%s mask:%s)\n", pict.path, alpha.path);

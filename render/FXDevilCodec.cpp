@@ -1,9 +1,12 @@
 #include "render/FXDevilCodec.h"
 
+#include "base/fxStream.h"
+#include "render/FXPictureHeader.h"
 #include "render/FXPixmap.h"
 #include "render/fxDevil.h"
 
 #include <climits>
+#include <string>
 
 namespace {
 
@@ -14,6 +17,12 @@ bool localTake(int channels, FXPixmap* out)
     ILenum format = channels == 4 ? kIlRgba : channels == 3 ? kIlRgb : kIlLuminance;
     ILint w = pilGetInteger(kIlImageWidth);
     ILint h = pilGetInteger(kIlImageHeight);
+    // DevIL can report a load that found no memory for the pixels as done,
+    // with no data; its conversion would then read through null.
+    if (w <= 0 || h <= 0 || !pilGetData() ||
+        static_cast<long long>(pilGetInteger(kIlImageSizeOfData)) <
+            static_cast<long long>(w) * h * pilGetInteger(kIlImageBytesPerPixel))
+        return false;
     if (!pilConvertImage(format, kIlUnsignedByte) || w <= 0 || h <= 0 || pilGetInteger(kIlImageWidth) != w ||
         pilGetInteger(kIlImageHeight) != h || pilGetInteger(kIlImageBytesPerPixel) != channels ||
         static_cast<long long>(pilGetInteger(kIlImageSizeOfData)) < static_cast<long long>(w) * h * channels)
@@ -38,10 +47,27 @@ bool localTake(int channels, FXPixmap* out)
 } // namespace
 
 bool FXDevilCodec::Decode(const char* path, int type, const void* bytes, size_t size, int channels, FXPixmap* out,
-                          int* native, std::string*)
+                          int* native, std::string* why)
 {
     if (!pilGenImages || (path ? !*path : (!bytes || size == 0 || size > UINT_MAX)))
         return false;
+    // A size the bytes cannot hold is refused before DevIL allocates it.
+    try {
+        std::string file;
+        if (path) {
+            if (!fxReadFile(path, &file))
+                return false;
+            int named = FXPictureHeader::TypeOfName(path);
+            if (!FXPictureHeader::Check(named, reinterpret_cast<const unsigned char*>(file.data()), file.size(), why))
+                return false;
+        } else if (!FXPictureHeader::Check(type, static_cast<const unsigned char*>(bytes), size, why)) {
+            return false;
+        }
+    } catch (...) {
+        if (why)
+            *why = "too large to read in the memory there is";
+        return false;
+    }
     ILuint image = 0;
     pilGenImages(1, &image);
     pilBindImage(image);
@@ -51,6 +77,10 @@ bool FXDevilCodec::Decode(const char* path, int type, const void* bytes, size_t 
         *native = pilGetInteger(kIlImageBytesPerPixel);
     if (ok && out)
         ok = localTake(channels, out);
+    else if (ok)
+        ok = pilGetData() != nullptr;
+    if (!ok && why && why->empty() && pilGetInteger(kIlImageWidth) > 0 && !pilGetData())
+        *why = "declares a size there is no memory to decode";
     pilDeleteImages(1, &image);
     return ok;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 class FXPictureHeader {
 public:
@@ -18,6 +19,16 @@ public:
     // A PNG's colour type, bit depth and whether a tRNS chunk comes before
     // the image data; false when the header cannot be read.
     static bool Png(const unsigned char* p, size_t n, unsigned* colourType, unsigned* depth, bool* trns);
+    // The size the header declares; false when it cannot be read (no
+    // header of that type, or a JPEG without a frame header).
+    static bool Size(int type, const unsigned char* p, size_t n, long long* w, long long* h);
+    // False, saying why, when the declared size is more than a picture may
+    // have (its RGBA block must fit an int) or more than the bytes can
+    // hold: exactly for Targa, by deflate's largest ratio for PNG; also for
+    // a Targa with a 15- or 16-bit colour map, which no decoder here reads
+    // alike. type 0 checks by the signature. A header that cannot be read
+    // passes: the decoder refuses it.
+    static bool Check(int type, const unsigned char* p, size_t n, std::string* why);
     // True for a bottom-up BMP (positive height, or an OS/2 header), which
     // DevIL delivers bottom row first.
     static bool BmpBottomUp(const unsigned char* p, size_t n);

@@ -8,13 +8,15 @@
 
 #include <new>
 
-bool FXRawCodec::DecodeRaw(int type, const unsigned char* p, size_t n, FXRawPicture* out, std::string*)
+bool FXRawCodec::DecodeRaw(int type, const unsigned char* p, size_t n, FXRawPicture* out, std::string* why)
 {
     if (!p || n == 0)
         return false;
     int found = FXPictureHeader::Sniff(p, n);
     if (type == FXPictureHeader::kUnknown)
         type = found != FXPictureHeader::kUnknown ? found : static_cast<int>(FXPictureHeader::kTga);
+    if (!FXPictureHeader::Check(type, p, n, why))
+        return false;
     FXRawPicture img;
     bool ok = false;
     if (type == FXPictureHeader::kTga)

@@ -9,7 +9,8 @@ class FXRawPicture;
 
 class FXTargaDecoder {
 public:
-    // True colour (24 or 32 bits) and grey (8 bits), plain or run-length
-    // coded. False, out untouched, for anything else or too few bytes.
+    // True colour (15, 16, 24 or 32 bits), grey (8 bits) and colour-mapped
+    // (8-bit indices into a 24- or 32-bit map), plain or run-length coded.
+    // False, out untouched, for anything else or too few bytes.
     static bool Decode(const unsigned char* p, size_t n, FXRawPicture* out);
 };

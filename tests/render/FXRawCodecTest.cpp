@@ -38,6 +38,17 @@ std::string Tga(int type, int w, int h, int bits, int descriptor, const std::str
     return s + std::string(static_cast<size_t>(idLength), 'i') + pixels;
 }
 
+// A colour-mapped Targa: entries of mapBits each, then the indices.
+std::string TgaMapped(int type, int w, int h, int entries, int mapBits, const std::string& map, const std::string& px)
+{
+    std::string s = Tga(type, w, h, 8, 0x20, "");
+    s[1] = 1;
+    s[5] = static_cast<char>(entries & 0xff);
+    s[6] = static_cast<char>(entries >> 8);
+    s[7] = static_cast<char>(mapBits);
+    return s + map + px;
+}
+
 std::string RandomBytes(size_t n, uint32_t seed)
 {
     std::string s(n, '\0');
@@ -121,6 +132,11 @@ TEST(FXRawCodec, TargaKindsDecodeAsDevilDecodesThem)
         {"run-length 24-bit", Tga(10, w, h, 24, 0x20, Rle(n, 3, 5))},
         {"run-length 32-bit", Tga(10, w, h, 32, 0x08, Rle(n, 4, 6))},
         {"run-length grey", Tga(11, w, h, 8, 0x00, Rle(n, 1, 7))},
+        {"16-bit", Tga(2, w, h, 16, 0x01, RandomBytes(n * 2, 8))},
+        {"15-bit run-length", Tga(10, w, h, 15, 0x00, Rle(n, 2, 9))},
+        {"colour-mapped, 24-bit map", TgaMapped(1, w, h, 256, 24, RandomBytes(768, 10), RandomBytes(n, 11))},
+        {"colour-mapped, 32-bit map", TgaMapped(1, w, h, 256, 32, RandomBytes(1024, 12), RandomBytes(n, 13))},
+        {"colour-mapped run-length", TgaMapped(9, w, h, 256, 24, RandomBytes(768, 14), Rle(n, 1, 15))},
     };
     std::vector<TestEntry> entries;
     int id = 1;
@@ -161,6 +177,18 @@ TEST(FXRawCodec, TargaKindsDecodeAsDevilDecodesThem)
     std::string rtl = Tga(2, w, h, 32, 0x18, RandomBytes(n * 4, 3));
     EXPECT_FALSE(raw.DecodeRaw(FXPictureHeader::kTga, reinterpret_cast<const unsigned char*>(rtl.data()), rtl.size(),
                                &p, nullptr));
+    // A 16-bit colour map, which DevIL reads wrongly: both refuse it.
+    std::string map16 = TgaMapped(1, w, h, 256, 16, RandomBytes(512, 16), RandomBytes(n, 17));
+    EXPECT_FALSE(raw.DecodeRaw(FXPictureHeader::kTga, reinterpret_cast<const unsigned char*>(map16.data()),
+                               map16.size(), &p, nullptr));
+    std::string entry = PackageFile("pck01", PackagePayload({{1, map16, kFxTypeTga}}));
+    FXPackage one;
+    ASSERT_TRUE(one.LoadFromMemory(entry.data(), static_cast<long>(entry.size())));
+    EXPECT_FALSE(Through(&one, 1).ok);
+    ASSERT_TRUE(fxLoadDevil());
+    EXPECT_FALSE(Through(&one, 1).ok);
+    fxUnloadDevil();
+    fxUsePictureCodec(&raw);
     std::string png = PngBytes(2, 2, std::vector<uint32_t>(4, 0xff0000ffu));
     EXPECT_FALSE(raw.DecodeRaw(FXPictureHeader::kTga, reinterpret_cast<const unsigned char*>(png.data()), png.size(),
                                &p, nullptr))

@@ -130,12 +130,17 @@ void localTakeCanvas(const FXCanvas& c, Picture* p)
 
 // The decoder's own bytes per pixel for a picture, as the movies and the
 // checker read them.
-int32_t localNativeBytes(const void* bytes, size_t n, int type, const char* file)
+// A refusal is said on stderr, naming the picture.
+int32_t localNativeBytes(const void* bytes, size_t n, int type, const char* file, const std::string& name)
 {
     int native = 0;
+    std::string why;
     PPictureCodec* codec = fxPictureCodec();
-    if (!codec || !codec->Decode(file, type, bytes, n, 4, nullptr, &native, nullptr))
+    if (!codec || !codec->Decode(file, type, bytes, n, 4, nullptr, &native, &why)) {
+        if (!why.empty())
+            std::fprintf(stderr, "lwdecode: %s: %s\n", name.c_str(), why.c_str());
         return 0;
+    }
     return native;
 }
 
@@ -184,7 +189,7 @@ int localDump(const std::string& outPath, const std::vector<std::string>& inputs
                 if (p.ok)
                     localTakeCanvas(c, &p);
                 FXPackageData* d = pkg.GetDataPtr(id);
-                p.bytesPerPixel = localNativeBytes(d->start, static_cast<size_t>(d->size), type, nullptr);
+                p.bytesPerPixel = localNativeBytes(d->start, static_cast<size_t>(d->size), type, nullptr, p.name);
                 localWrite(&out, p);
                 ++count;
             }
@@ -196,7 +201,7 @@ int localDump(const std::string& outPath, const std::vector<std::string>& inputs
             p.ok = c.CreateFromPict(in.c_str());
             if (p.ok)
                 localTakeCanvas(c, &p);
-            p.bytesPerPixel = localNativeBytes(nullptr, 0, 0, in.c_str());
+            p.bytesPerPixel = localNativeBytes(nullptr, 0, 0, in.c_str(), in);
             localWrite(&out, p);
             ++count;
         }
