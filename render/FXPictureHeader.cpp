@@ -105,6 +105,32 @@ bool localTargaLayout(const unsigned char* p, size_t n, size_t* at, int* bpp, bo
     return (type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11) && *bpp > 0;
 }
 
+// The first frame header (SOF0 to SOF15 but DHT, JPG and DAC) of a JPEG.
+bool localJpegFrame(const unsigned char* p, size_t n, long long* w, long long* h, int* components)
+{
+    for (size_t at = 2; at + 10 <= n;) {
+        if (p[at] != 0xFF)
+            return false;
+        unsigned m = p[at + 1];
+        if (m == 0xFF) {
+            ++at;
+            continue;
+        }
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
+            *h = localBe(p + at + 5, 2);
+            *w = localBe(p + at + 7, 2);
+            *components = p[at + 9];
+            return true;
+        }
+        if (m == 0xD8 || (m >= 0xD0 && m <= 0xD7) || m == 0x01) {
+            at += 2;
+            continue;
+        }
+        at += 2 + static_cast<size_t>(localBe(p + at + 2, 2));
+    }
+    return false;
+}
+
 } // namespace
 
 bool FXPictureHeader::Size(int type, const unsigned char* p, size_t n, long long* w, long long* h)
@@ -143,29 +169,10 @@ bool FXPictureHeader::Size(int type, const unsigned char* p, size_t n, long long
         *w = localLe(p + 6, 2);
         *h = localLe(p + 8, 2);
         return true;
-    case kJpg:
-        // Markers up to the first frame header (SOF0 to SOF15 but DHT, JPG
-        // and DAC).
-        for (size_t at = 2; at + 9 <= n;) {
-            if (p[at] != 0xFF)
-                return false;
-            unsigned m = p[at + 1];
-            if (m == 0xFF) {
-                ++at;
-                continue;
-            }
-            if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
-                *h = localBe(p + at + 5, 2);
-                *w = localBe(p + at + 7, 2);
-                return true;
-            }
-            if (m == 0xD8 || (m >= 0xD0 && m <= 0xD7) || m == 0x01) {
-                at += 2;
-                continue;
-            }
-            at += 2 + static_cast<size_t>(localBe(p + at + 2, 2));
-        }
-        return false;
+    case kJpg: {
+        int components = 0;
+        return localJpegFrame(p, n, w, h, &components);
+    }
     default:
         return false;
     }
@@ -181,10 +188,15 @@ bool FXPictureHeader::Check(int type, const unsigned char* p, size_t n, std::str
         return true;
     char text[200];
     text[0] = 0;
-    if (type == kTga && n >= 18 && (p[2] == 1 || p[2] == 9) && p[1] == 1 && p[7] != 24 && p[7] != 32) {
+    int components = 0;
+    if (type == kJpg && localJpegFrame(p, n, &w, &h, &components) && components == 4) {
+        // DevIL gives CMYK as four channels with K for alpha, WIC as RGB:
+        // both refuse.
+        std::snprintf(text, sizeof text, "is a CMYK JPEG, which is not read");
+    } else if (type == kTga && n >= 18 && (p[2] == 1 || p[2] == 9) && p[1] == 1 && p[7] != 24 && p[7] != 32) {
         // DevIL reads such maps wrongly and WIC not at all: both refuse.
         std::snprintf(text, sizeof text, "is a Targa with a %u-bit colour map, which is not read", p[7]);
-    } else if (w * h > INT_MAX / 4) {
+    } else if (w < 0 || h < 0 || (w > 0 && h > INT_MAX / 4 / w)) {
         std::snprintf(text, sizeof text, "declares %lldx%lld pixels, more than a picture may have", w, h);
     } else if (type == kTga) {
         size_t at = 0;

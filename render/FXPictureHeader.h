@@ -25,8 +25,8 @@ public:
     // False, saying why, when the declared size is more than a picture may
     // have (its RGBA block must fit an int) or more than the bytes can
     // hold: exactly for Targa, by deflate's largest ratio for PNG; also for
-    // a Targa with a 15- or 16-bit colour map, which no decoder here reads
-    // alike. type 0 checks by the signature. A header that cannot be read
+    // a Targa with a 15- or 16-bit colour map and for a CMYK JPEG, which
+    // the decoders here do not read alike. type 0 checks by the signature. A header that cannot be read
     // passes: the decoder refuses it.
     static bool Check(int type, const unsigned char* p, size_t n, std::string* why);
     // True for a bottom-up BMP (positive height, or an OS/2 header), which
