@@ -5,6 +5,7 @@
 #include "base/FXConvertW.h"
 #include "platform/fxTextRaster.h"
 #include "render/fxColor.h"
+#include "render/PPictureCodec.h"
 #include "render/fxDevil.h"
 
 #include <cstdlib>
@@ -44,7 +45,7 @@ bool localSave(const FXPixmap& p, const char* fileName, int x, int y, int w, int
 {
     if (!fileName || !*fileName || !fxDevilBound() || !localCut(p, &x, &y, &w, &h))
         return false;
-    ILubyte* bytes = static_cast<ILubyte*>(std::malloc(static_cast<size_t>(w) * h * channels));
+    unsigned char* bytes = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(w) * h * channels));
     if (!bytes)
         return false;
     // The canvas holds the top row first (as a PNG decodes); the library takes
@@ -56,11 +57,11 @@ bool localSave(const FXPixmap& p, const char* fileName, int x, int y, int w, int
         for (int c = 0; c < w; ++c) {
             unsigned px = row[c];
             if (channels == 1) {
-                bytes[at++] = static_cast<ILubyte>(px >> 24);
+                bytes[at++] = static_cast<unsigned char>(px >> 24);
                 continue;
             }
             for (int k = 0; k < channels; ++k)
-                bytes[at++] = static_cast<ILubyte>(px >> (8 * k));
+                bytes[at++] = static_cast<unsigned char>(px >> (8 * k));
         }
     }
     bool ok = fxDevilSave(fileName, w, h, channels, bytes);
@@ -282,6 +283,6 @@ bool FXCanvas::SaveToMask1(const char* fileName, int x, int y, int w, int h) con
 
 void FXCanvas::SetJpegQuality(int quality)
 {
-    if (fxDevilBound())
-        pilSetInteger(kIlJpgQuality, quality);
+    if (PPictureCodec* codec = fxPictureCodec())
+        codec->SetJpegQuality(quality);
 }

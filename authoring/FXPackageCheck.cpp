@@ -6,6 +6,8 @@
 #include "package/FXPackageData.h"
 #include "package/FXVectorMap.h"
 #include "render/FXCanvas.h"
+#include "render/FXPixmap.h"
+#include "render/PPictureCodec.h"
 #include "render/fxDevil.h"
 
 #include <algorithm>
@@ -151,21 +153,22 @@ bool localRebuild(const LocalHeader& h, FXVectorMap* map, FXNumPool* pool)
 struct LocalDecoded {
     bool ok = false;
     int width = 0, height = 0, bytesPerPixel = 0;
+    std::string why;
 };
 
 LocalDecoded localDecodeJpeg(FXPackageData* d)
 {
     LocalDecoded out;
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    if (d->size > 0 && pilLoadL(kIlJpg, d->start, static_cast<ILuint>(d->size))) {
+    PPictureCodec* codec = fxPictureCodec();
+    FXPixmap pixels;
+    pixels.power2 = false;
+    if (codec && d->size > 0 &&
+        codec->Decode(nullptr, kFxTypeJpg, d->start, static_cast<size_t>(d->size), 4, &pixels, &out.bytesPerPixel,
+                      &out.why)) {
         out.ok = true;
-        out.width = pilGetInteger(kIlImageWidth);
-        out.height = pilGetInteger(kIlImageHeight);
-        out.bytesPerPixel = pilGetInteger(kIlImageBytesPerPixel);
+        out.width = pixels.width;
+        out.height = pixels.height;
     }
-    pilDeleteImages(1, &image);
     return out;
 }
 
@@ -434,9 +437,15 @@ void FXPackageCheck::CheckMovie(int id)
             continue;
         LocalDecoded p = localDecodeJpeg(pkg->GetDataPtr(pic));
         LocalDecoded m = localDecodeJpeg(pkg->GetDataPtr(mask));
-        if (!p.ok || !m.ok)
-            Problem(id, "frame %d: the %s (entry %d) is not a JPEG picture the image library decodes", i,
-                    p.ok ? "mask" : "picture", p.ok ? mask : pic);
+        if (!p.ok || !m.ok) {
+            const std::string& why = p.ok ? m.why : p.why;
+            if (!why.empty())
+                Problem(id, "frame %d: the %s (entry %d) %s", i, p.ok ? "mask" : "picture", p.ok ? mask : pic,
+                        why.c_str());
+            else
+                Problem(id, "frame %d: the %s (entry %d) is not a JPEG picture the image library decodes", i,
+                        p.ok ? "mask" : "picture", p.ok ? mask : pic);
+        }
         else if (p.width != m.width || p.height != m.height)
             Problem(id, "frame %d: the mask is %dx%d, the picture %dx%d", i, m.width, m.height, p.width, p.height);
         else if (p.bytesPerPixel != 3 || m.bytesPerPixel != 1)
@@ -493,7 +502,18 @@ void FXPackageCheck::CheckPicture(int id)
     ++pictures;
     if (!picturesDecoded)
         return;
-    FXCanvas canvas;
-    if (!canvas.CreateFromPictCN(pkg, id))
-        Problem(id, "a picture of type %d that the image library cannot decode", pkg->GetDataType(id));
+    // Through the codec rather than a canvas, to say why it was refused.
+    FXPackageData* d = pkg->GetDataPtr(id);
+    FXPixmap pixels;
+    pixels.power2 = false;
+    std::string why;
+    PPictureCodec* codec = fxPictureCodec();
+    if (!codec || !d || d->size <= 0 ||
+        !codec->Decode(nullptr, pkg->GetDataType(id), d->start, static_cast<size_t>(d->size), 4, &pixels, nullptr,
+                       &why)) {
+        if (!why.empty())
+            Problem(id, "a picture of type %d that %s", pkg->GetDataType(id), why.c_str());
+        else
+            Problem(id, "a picture of type %d that the image library cannot decode", pkg->GetDataType(id));
+    }
 }

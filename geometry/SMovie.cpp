@@ -8,11 +8,13 @@
 #include "package/FXPackageData.h"
 #include "render/FXMaterial.h"
 #include "render/PEnv.h"
+#include "render/PPictureCodec.h"
 #include "render/fxDevil.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -33,69 +35,49 @@ struct localSource {
     const void* bytes;
     int size;
     const char* path;
+    const char* name; // what a refusal names
 };
 
-bool localLoadBound(const localSource& s)
+// One picture of a frame through the bound codec, as channels bytes a pixel
+// (JPEG bytes, or the file's own type).
+bool localDecode(PPictureCodec* codec, const localSource& s, int channels, FXPixmap* out)
 {
-    if (s.path)
-        return s.path[0] && pilLoadImage(s.path);
-    return s.bytes && s.size > 0 && pilLoadL(kIlJpg, s.bytes, static_cast<ILuint>(s.size));
-}
-
-// The bound image as format with bpp bytes per pixel, and its data. The
-// conversion is free for a JPEG already in that format; the size check keeps
-// the assembly inside the library's buffer whatever it decoded.
-const ILubyte* localPixels(ILenum format, int bpp, int* w, int* h)
-{
-    if (!pilConvertImage(format, kIlUnsignedByte))
-        return nullptr;
-    *w = pilGetInteger(kIlImageWidth);
-    *h = pilGetInteger(kIlImageHeight);
-    if (*w <= 0 || *h <= 0 || pilGetInteger(kIlImageBytesPerPixel) != bpp ||
-        static_cast<long long>(pilGetInteger(kIlImageSizeOfData)) < static_cast<long long>(*w) * *h * bpp)
-        return nullptr;
-    return pilGetData();
-}
-
-// rgb (3 bytes a pixel) and a (1 byte) into the pixmap, in the decoder's row
-// order; the padding right of and below the picture is transparent black.
-void localAssemble(FXPixmap* p, int w, int h, const ILubyte* rgb, const ILubyte* a)
-{
-    for (int y = 0; y < p->allocHeight; ++y) {
-        unsigned* row = p->Row(y);
-        int x = 0;
-        if (y < h)
-            for (; x < w; ++x, rgb += 3, ++a)
-                row[x] = rgb[0] | (rgb[1] << 8) | (rgb[2] << 16) | (static_cast<unsigned>(a[0]) << 24);
-        for (; x < p->pitch; ++x)
-            row[x] = 0;
-    }
+    std::string why;
+    bool ok = s.path ? s.path[0] && codec->Decode(s.path, 0, nullptr, 0, channels, out, nullptr, &why)
+                     : s.bytes && s.size > 0 &&
+                           codec->Decode(nullptr, kFxTypeJpg, s.bytes, static_cast<size_t>(s.size), channels, out,
+                                         nullptr, &why);
+    if (!ok && !why.empty())
+        err("movie %s %s: %s\n", channels == 1 ? "mask" : "picture", s.name, why.c_str());
+    return ok;
 }
 
 bool localDecodePair(PEnv* env, FXPixmap* pixmap, const localSource& pict, const localSource& mask, FXMaterial* m)
 {
-    if (!m || !fxDevilBound())
+    PPictureCodec* codec = fxPictureCodec();
+    if (!m || !codec)
         return false;
-    ILuint ids[2] = {0, 0};
-    pilGenImages(2, ids);
-    pilBindImage(ids[0]);
-    int w = 0, h = 0, mw = 0, mh = 0;
-    const ILubyte* rgb = localLoadBound(pict) ? localPixels(kIlRgb, 3, &w, &h) : nullptr;
-    const ILubyte* a = nullptr;
-    if (rgb) {
-        pilBindImage(ids[1]);
-        a = localLoadBound(mask) ? localPixels(kIlLuminance, 1, &mw, &mh) : nullptr;
-    }
-    bool ok = rgb && a && mw == w && mh == h;
+    // The colour picture goes straight into the movie's pixmap, the mask's
+    // grey into the alpha of its pixels; the padding is transparent black.
+    FXPixmap alpha;
+    alpha.power2 = false;
+    pixmap->power2 = !(env && env->npotTextures);
+    bool ok = localDecode(codec, pict, 3, pixmap) && localDecode(codec, mask, 1, &alpha) &&
+              alpha.width == pixmap->width && alpha.height == pixmap->height;
     if (ok) {
-        pixmap->power2 = !(env && env->npotTextures);
-        ok = pixmap->Realloc(w, h);
-    }
-    if (ok) {
-        localAssemble(pixmap, w, h, rgb, a);
+        for (int y = 0; y < pixmap->allocHeight; ++y) {
+            unsigned* row = pixmap->Row(y);
+            int x = 0;
+            if (y < pixmap->height) {
+                const unsigned* a = alpha.Row(y);
+                for (; x < pixmap->width; ++x)
+                    row[x] = (row[x] & 0x00ffffffu) | (a[x] << 24);
+            }
+            for (; x < pixmap->pitch; ++x)
+                row[x] = 0;
+        }
         ok = env && env->FastPrepareTexture(m, pixmap);
     }
-    pilDeleteImages(2, ids);
     return ok;
 }
 
@@ -273,8 +255,12 @@ void SMovie::Prepare(int limit)
 
 bool SMovie::PrepareTextureMem(int index, FXMaterial* material)
 {
-    localSource pict = {pictureData.Get(index), pictureSizes.GetInt(index), nullptr};
-    localSource mask = {maskData.Get(index), maskSizes.GetInt(index), nullptr};
+    const char* pn = pictureNames.Get(index);
+    const char* mn = maskNames.Get(index);
+    std::string pictName = std::string(package ? "entry " : "") + (pn ? pn : "?");
+    std::string maskName = std::string(package ? "entry " : "") + (mn ? mn : "?");
+    localSource pict = {pictureData.Get(index), pictureSizes.GetInt(index), nullptr, pictName.c_str()};
+    localSource mask = {maskData.Get(index), maskSizes.GetInt(index), nullptr, maskName.c_str()};
     if (localDecodePair(env, &pixmap, pict, mask, material))
         return true;
     if (!decodeReported)
@@ -286,8 +272,8 @@ bool SMovie::PrepareTextureMem(int index, FXMaterial* material)
 bool SMovie::PrepareTexture(const char* picture, const char* mask, FXMaterial* material)
 {
     double start = fxGetTime();
-    localSource pict = {nullptr, 0, picture ? picture : ""};
-    localSource alpha = {nullptr, 0, mask ? mask : ""};
+    localSource pict = {nullptr, 0, picture ? picture : "", picture ? picture : ""};
+    localSource alpha = {nullptr, 0, mask ? mask : "", mask ? mask : ""};
     bool ok = localDecodePair(env, &pixmap, pict, alpha, material);
     if (!ok && !decodeReported)
         err("SMovie::PrepareTexture - cannot decode (picture:%s mask:%s)\n", pict.path, alpha.path);

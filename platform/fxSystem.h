@@ -76,9 +76,7 @@ void* fxSysLoadLibrary(const char* name);
 void* fxSysGetProc(void* lib, const char* name);
 void fxSysFreeLibrary(void* lib);
 
-// The platform's own picture codec behind the image library's entry points,
-// for when that library cannot be loaded (the Windows Imaging Component on
-// Windows): the entry point of the library's name, or null where the
-// platform has none. fxSysImageCodecName names the codec, "" where none.
-void* fxSysImageCodecProc(const char* name);
-const char* fxSysImageCodecName();
+// The platform's own picture codec, for when DevIL cannot be loaded (the
+// Windows Imaging Component on Windows); null where the platform has none.
+class PPictureCodec;
+PPictureCodec* fxSysPictureCodec();

@@ -1,13 +1,16 @@
 #include "render/FXCanvas.h"
 
+#include "base/fxTrace.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
+#include "render/PPictureCodec.h"
 #include "render/fxColor.h"
 #include "render/fxDevil.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -40,49 +43,43 @@ void FXCanvas::Destroy()
     mask = false;
 }
 
-// The picture loaded into the bound image, converted on a clone and copied
-// into the pixmap. Rows come in the library's own order (no origin option is
-// set): top row first for PNG, JPEG and GIF, the file's order for BMP and TGA.
-bool FXCanvas::DecodeBound()
+// The picture through the bound codec into the pixmap; rows in the
+// decoder's own order: top row first for PNG, JPEG and GIF, the file's
+// order for BMP and TGA.
+bool FXCanvas::Decode(const char* name, const char* path, int type, const void* bytes, size_t size)
 {
-    ILint w = pilGetInteger(kIlImageWidth);
-    ILint h = pilGetInteger(kIlImageHeight);
-    ILuint clone = pilCloneCurImage();
-    if (clone == 0)
+    PPictureCodec* codec = fxPictureCodec();
+    if (!codec)
         return false;
-    pilBindImage(clone);
-    // Four bytes per pixel are read below: only after a conversion that
-    // worked, and only for the size the converted image reports.
-    bool ok = pilConvertImage(kIlRgba, kIlUnsignedByte) && w > 0 && h > 0 && pilGetInteger(kIlImageWidth) == w &&
-              pilGetInteger(kIlImageHeight) == h;
-    if (ok && !pixmap.Realloc(w, h)) {
-        opaque = true; // as for an empty canvas
-        ok = false;
+    std::string why;
+    if (!codec->Decode(path, type, bytes, size, 4, &pixmap, nullptr, &why)) {
+        if (!pixmap.pixels)
+            opaque = true; // as for an empty canvas
+        if (!why.empty())
+            err("picture %s: %s\n", name, why.c_str());
+        return false;
     }
-    if (ok) {
-        if (clearBeforeLoad)
-            Clear(bgColor);
-        opaque = true;
-        const ILubyte* data = pilGetData();
-        ok = data != nullptr;
-        for (int y = 0; ok && y < h; ++y) {
-            unsigned* dst = pixmap.Row(y);
-            const ILubyte* p = data + static_cast<size_t>(y) * w * 4;
-            for (int x = 0; x < w; ++x, p += 4) {
+    const unsigned bg = fxColToInt1(bgColor);
+    opaque = true;
+    for (int y = 0; y < pixmap.allocHeight; ++y) {
+        unsigned* row = pixmap.Row(y);
+        int x = 0;
+        if (y < pixmap.height) {
+            for (; x < pixmap.width; ++x) {
                 if (mask) {
-                    dst[x] = 0x00ffffffu | (static_cast<unsigned>(p[0]) << 24);
-                } else {
-                    dst[x] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24);
-                    if (p[3] != 255)
-                        opaque = false;
+                    row[x] = 0x00ffffffu | (row[x] << 24);
+                } else if ((row[x] >> 24) != 255) {
+                    opaque = false;
                 }
             }
         }
-        if (ok && mask)
-            opaque = false;
+        if (clearBeforeLoad)
+            for (; x < pixmap.pitch; ++x)
+                row[x] = bg;
     }
-    pilDeleteImages(1, &clone);
-    return ok;
+    if (mask)
+        opaque = false;
+    return true;
 }
 
 bool FXCanvas::CreateFromPictCN(FXPackage* pkg, int id)
@@ -93,16 +90,11 @@ bool FXCanvas::CreateFromPictCN(FXPackage* pkg, int id)
     if (!data)
         return false;
     int type = pkg->GetDataType(id);
-    if (type == -1)
+    if (type == -1 || data->size <= 0)
         return false;
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    bool result = false;
-    if (data->size > 0 && pilLoadL(static_cast<ILenum>(type), data->start, static_cast<ILuint>(data->size)))
-        result = DecodeBound();
-    pilDeleteImages(1, &image);
-    return result;
+    char name[32];
+    std::snprintf(name, sizeof name, "entry %d", id);
+    return Decode(name, nullptr, type, data->start, static_cast<size_t>(data->size));
 }
 
 bool FXCanvas::CreateFromPictC(FXPackage* pkg, const char* text)
@@ -120,12 +112,5 @@ bool FXCanvas::CreateFromPict(const char* fileName)
     mask = detectMaskNames && localDetectTransFilename(fileName);
     if (!fxDevilBound())
         return false;
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    bool result = false;
-    if (pilLoadImage(fileName))
-        result = DecodeBound();
-    pilDeleteImages(1, &image);
-    return result;
+    return Decode(fileName, fileName, 0, nullptr, 0);
 }

@@ -1,10 +1,12 @@
 // FXCanvas: a decoded picture in an FXPixmap, ready for texture upload.
 // Pictures come from package entries or files through the image library
-// (fxDevil.h); without a bound library every decode returns false.
+// through the bound codec (fxDevil.h); without one every decode returns
+// false.
 #pragma once
 
 #include "render/FXPixmap.h"
 
+#include <cstddef>
 #include <cstdio>
 
 class FXPackage;
@@ -69,5 +71,7 @@ public:
     static void SetJpegQuality(int quality);
 
 private:
-    bool DecodeBound(); // from the image the library has just loaded
+    // From the file at path, or the bytes of a package type; name is what
+    // a refusal names.
+    bool Decode(const char* name, const char* path, int type, const void* bytes, size_t size);
 };

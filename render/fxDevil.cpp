@@ -2,6 +2,7 @@
 
 #include "base/fxTrace.h"
 #include "platform/fxSystem.h"
+#include "render/FXDevilCodec.h"
 
 void* ilDLL = nullptr;
 void* iluDLL = nullptr;
@@ -68,8 +69,9 @@ const Entry kEntries[] = {
     {reinterpret_cast<void**>(&pilTexImage), false, "ilTexImage"},
 };
 
-// True while the entry points are the platform's own codec's.
-bool localCodec = false;
+FXDevilCodec localDevil;
+// The codec in use: &localDevil, the platform's, one a test gave, or null.
+PPictureCodec* localCodec = nullptr;
 
 void localClearEntries()
 {
@@ -79,9 +81,7 @@ void localClearEntries()
 
 void localUnbind()
 {
-    if (localCodec && pilShutDown)
-        pilShutDown();
-    localCodec = false;
+    localCodec = nullptr;
     if (ilDLL) {
         if (pilShutDown)
             pilShutDown();
@@ -94,23 +94,14 @@ void localUnbind()
     localClearEntries();
 }
 
-// The platform's codec behind the same entry points, where it has one.
+// The platform's codec, where it has one.
 bool localBindCodec()
 {
-    const char* name = fxSysImageCodecName();
-    if (!name || !*name)
+    PPictureCodec* codec = fxSysPictureCodec();
+    if (!codec)
         return false;
-    for (const Entry& e : kEntries) {
-        *e.slot = fxSysImageCodecProc(e.name);
-        if (!*e.slot) {
-            err("%s cannot decode pictures\n", name);
-            localClearEntries();
-            return false;
-        }
-    }
-    localCodec = true;
-    trc("decoding pictures with %s\n", name);
-    pilInit();
+    localCodec = codec;
+    trc("decoding pictures with %s\n", codec->Name());
     return true;
 }
 
@@ -147,6 +138,7 @@ bool fxLoadDevilFrom(const char* ilName, const char* iluName)
     if (ok) {
         trc("loading ok\n");
         pilInit();
+        localCodec = &localDevil;
         return true;
     }
     err("failed to load devil libraries\n");
@@ -164,30 +156,26 @@ void fxUnloadDevil()
 
 bool fxDevilBound()
 {
-    return (localCodec || (ilDLL && iluDLL)) && pilTexImage;
+    return localCodec != nullptr;
+}
+
+PPictureCodec* fxPictureCodec()
+{
+    return localCodec;
+}
+
+void fxUsePictureCodec(PPictureCodec* codec)
+{
+    localUnbind();
+    localCodec = codec;
 }
 
 const char* fxImageDecoderName()
 {
-    if (!fxDevilBound())
-        return "";
-    return localCodec ? fxSysImageCodecName() : "DevIL";
+    return localCodec ? localCodec->Name() : "";
 }
 
 bool fxDevilSave(const char* path, int w, int h, int channels, const unsigned char* pixels)
 {
-    if (!path || !*path || !fxDevilBound() || w <= 0 || h <= 0 || !pixels)
-        return false;
-    ILenum format = channels == 4 ? kIlRgba : (channels == 3 ? kIlRgb : kIlLuminance);
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    bool ok = pilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, static_cast<ILubyte>(channels), format,
-                          kIlUnsignedByte, const_cast<unsigned char*>(pixels)) != 0;
-    if (ok) {
-        pilEnable(kIlFileOverwrite);
-        ok = pilSaveImage(path) != 0;
-    }
-    pilDeleteImages(1, &image);
-    return ok;
+    return localCodec && localCodec->Save(path, w, h, channels, pixels);
 }

@@ -1,11 +1,14 @@
-// The DevIL image library, bound at run time by library and entry-point name
-// and never linked. Where it cannot be loaded the same entry points are bound
-// to the platform's own codec when it has one (WIC on Windows), which gives
-// the same pixels. While neither is bound every pointer is null, and every
-// decode or save of the engine returns false instead of calling it.
+// The picture codec of the process: DevIL, bound at run time by library and
+// entry-point name and never linked, or where it cannot be loaded the
+// platform's own codec when it has one (WIC on Windows), which gives the
+// same pixels. The entry points below are DevIL's and only FXDevilCodec
+// calls them; the engine decodes and saves through fxPictureCodec(). While
+// nothing is bound that is null, and every decode or save returns false.
 #pragma once
 
 #include <cstddef>
+
+class PPictureCodec;
 
 #if defined(_WIN32)
 #define FX_ILAPI __stdcall
@@ -70,12 +73,14 @@ bool fxLoadDevil();
 bool fxLoadDevilFrom(const char* ilName, const char* iluName);
 // Shuts the library down and unbinds it; harmless when not bound.
 void fxUnloadDevil();
-// True while every entry point is bound.
+// True while a codec is bound.
 bool fxDevilBound();
+// The bound codec, null when none.
+PPictureCodec* fxPictureCodec();
+// Binds the given codec (not owned; null: none) in place of any other, for
+// tests and fuzzing.
+void fxUsePictureCodec(PPictureCodec* codec);
 // What decodes pictures: "DevIL", the platform codec's name, or "" unbound.
 const char* fxImageDecoderName();
-// Saves w x h pixels of 1, 3 or 4 bytes (luminance, RGB, RGBA), bottom row
-// first as the library takes an image it is given, to a file whose
-// extension picks the format; an existing file is replaced. False when the
-// library is not bound or refuses.
+// PPictureCodec::Save through the bound codec; false when none is bound.
 bool fxDevilSave(const char* path, int w, int h, int channels, const unsigned char* pixels);

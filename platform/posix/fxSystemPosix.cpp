@@ -304,12 +304,7 @@ void fxSysFreeLibrary(void* lib)
         dlclose(lib);
 }
 
-void* fxSysImageCodecProc(const char*)
+PPictureCodec* fxSysPictureCodec()
 {
     return nullptr;
-}
-
-const char* fxSysImageCodecName()
-{
-    return "";
 }

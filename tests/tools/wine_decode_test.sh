@@ -3,8 +3,8 @@
 # every picture of the default package and pictures made here (PNGs with
 # alpha, palette PNGs with and without transparency, grey and 16-bit PNGs, a
 # grey+alpha PNG, grey, progressive and 4:4:4 JPEGs, bottom-up and indexed
-# BMPs, a GIF with a transparent colour, plain, run-length and 32-bit TGAs,
-# and a "tran" mask) are decoded through the canvas by DevIL on Linux and by
+# BMPs, a GIF with a transparent colour, plain, run-length, 32-bit,
+# 16-bit and colour-mapped TGAs, a CMYK JPEG, and a "tran" mask) are decoded through the canvas by DevIL on Linux and by
 # WIC under wine, and must match: sizes, bytes per pixel, opaque flags,
 # alpha and padding exactly, colours exactly but for JPEGs, whose decoders
 # may fill in subsampled colour differently (at most 6 levels on average).
@@ -35,6 +35,15 @@ convert -size 30x20 plasma:fractal -compress none TGA:plain.tga
 convert -size 30x20 plasma:fractal -compress RLE TGA:rle.tga
 convert -size 30x20 plasma:fractal -alpha set -channel A -evaluate set 50% +channel TGA:alpha32.tga
 convert -size 40x20 gradient:white-black -depth 8 mask_tran.png
+convert -size 30x20 plasma:fractal -colors 16 -type Palette TGA:mapped.tga
+convert -size 30x20 plasma:fractal -colors 16 -type Palette -compress RLE TGA:mappedrle.tga
+convert -size 40x30 plasma:fractal -colorspace CMYK -quality 90 cmyk.jpg
+# 16-bit Targa (x R G B, 5 bits each), which ImageMagick does not write.
+python3 -c '
+import struct, sys
+w, h = 13, 7
+px = b"".join(struct.pack("<H", (x * 2503 + y * 911) & 0xffff) for y in range(h) for x in range(w))
+sys.stdout.buffer.write(bytes([0, 0, 2]) + bytes(9) + struct.pack("<HH", w, h) + bytes([16, 0]) + px)' > rgb16.tga
 pictures=(*)
 cd "$work" || exit 1
 winpictures=()

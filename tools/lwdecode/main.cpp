@@ -7,6 +7,7 @@
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
 #include "render/FXCanvas.h"
+#include "render/PPictureCodec.h"
 #include "render/fxDevil.h"
 
 #include <cstdint>
@@ -129,15 +130,18 @@ void localTakeCanvas(const FXCanvas& c, Picture* p)
 
 // The decoder's own bytes per pixel for a picture, as the movies and the
 // checker read them.
-int32_t localNativeBytes(const void* bytes, size_t n, int type, const char* file)
+// A refusal is said on stderr, naming the picture.
+int32_t localNativeBytes(const void* bytes, size_t n, int type, const char* file, const std::string& name)
 {
-    ILuint image = 0;
-    pilGenImages(1, &image);
-    pilBindImage(image);
-    bool ok = file ? pilLoadImage(file) != 0 : pilLoadL(static_cast<ILenum>(type), bytes, static_cast<ILuint>(n)) != 0;
-    int32_t bpp = ok ? pilGetInteger(kIlImageBytesPerPixel) : 0;
-    pilDeleteImages(1, &image);
-    return bpp;
+    int native = 0;
+    std::string why;
+    PPictureCodec* codec = fxPictureCodec();
+    if (!codec || !codec->Decode(file, type, bytes, n, 4, nullptr, &native, &why)) {
+        if (!why.empty())
+            std::fprintf(stderr, "lwdecode: %s: %s\n", name.c_str(), why.c_str());
+        return 0;
+    }
+    return native;
 }
 
 bool localHasExt(const std::string& s, const char* a, const char* b)
@@ -185,7 +189,7 @@ int localDump(const std::string& outPath, const std::vector<std::string>& inputs
                 if (p.ok)
                     localTakeCanvas(c, &p);
                 FXPackageData* d = pkg.GetDataPtr(id);
-                p.bytesPerPixel = localNativeBytes(d->start, static_cast<size_t>(d->size), type, nullptr);
+                p.bytesPerPixel = localNativeBytes(d->start, static_cast<size_t>(d->size), type, nullptr, p.name);
                 localWrite(&out, p);
                 ++count;
             }
@@ -197,7 +201,7 @@ int localDump(const std::string& outPath, const std::vector<std::string>& inputs
             p.ok = c.CreateFromPict(in.c_str());
             if (p.ok)
                 localTakeCanvas(c, &p);
-            p.bytesPerPixel = localNativeBytes(nullptr, 0, 0, in.c_str());
+            p.bytesPerPixel = localNativeBytes(nullptr, 0, 0, in.c_str(), in);
             localWrite(&out, p);
             ++count;
         }

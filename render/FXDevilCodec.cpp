@@ -1,0 +1,110 @@
+#include "render/FXDevilCodec.h"
+
+#include "base/fxStream.h"
+#include "render/FXPictureHeader.h"
+#include "render/FXPixmap.h"
+#include "render/fxDevil.h"
+
+#include <climits>
+#include <string>
+
+namespace {
+
+// The bound image converted to channels bytes a pixel into out; the size
+// checks keep the copy inside the library's buffer whatever it decoded.
+bool localTake(int channels, FXPixmap* out)
+{
+    ILenum format = channels == 4 ? kIlRgba : channels == 3 ? kIlRgb : kIlLuminance;
+    ILint w = pilGetInteger(kIlImageWidth);
+    ILint h = pilGetInteger(kIlImageHeight);
+    // DevIL can report a load that found no memory for the pixels as done,
+    // with no data; its conversion would then read through null.
+    if (w <= 0 || h <= 0 || !pilGetData() ||
+        static_cast<long long>(pilGetInteger(kIlImageSizeOfData)) <
+            static_cast<long long>(w) * h * pilGetInteger(kIlImageBytesPerPixel))
+        return false;
+    if (!pilConvertImage(format, kIlUnsignedByte) || w <= 0 || h <= 0 || pilGetInteger(kIlImageWidth) != w ||
+        pilGetInteger(kIlImageHeight) != h || pilGetInteger(kIlImageBytesPerPixel) != channels ||
+        static_cast<long long>(pilGetInteger(kIlImageSizeOfData)) < static_cast<long long>(w) * h * channels)
+        return false;
+    const ILubyte* p = pilGetData();
+    if (!p || !out->Realloc(w, h))
+        return false;
+    for (int y = 0; y < h; ++y) {
+        unsigned* dst = out->Row(y);
+        for (int x = 0; x < w; ++x, p += channels) {
+            if (channels == 4)
+                dst[x] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24);
+            else if (channels == 3)
+                dst[x] = p[0] | (p[1] << 8) | (p[2] << 16) | 0xff000000u;
+            else
+                dst[x] = p[0] | (p[0] << 8) | (p[0] << 16) | 0xff000000u;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool FXDevilCodec::Decode(const char* path, int type, const void* bytes, size_t size, int channels, FXPixmap* out,
+                          int* native, std::string* why)
+{
+    if (!pilGenImages || (path ? !*path : (!bytes || size == 0 || size > UINT_MAX)))
+        return false;
+    // A size the bytes cannot hold is refused before DevIL allocates it.
+    try {
+        std::string file;
+        if (path) {
+            if (!fxReadFile(path, &file))
+                return false;
+            int named = FXPictureHeader::TypeOfName(path);
+            if (!FXPictureHeader::Check(named, reinterpret_cast<const unsigned char*>(file.data()), file.size(), why))
+                return false;
+        } else if (!FXPictureHeader::Check(type, static_cast<const unsigned char*>(bytes), size, why)) {
+            return false;
+        }
+    } catch (...) {
+        if (why)
+            *why = "too large to read in the memory there is";
+        return false;
+    }
+    ILuint image = 0;
+    pilGenImages(1, &image);
+    pilBindImage(image);
+    bool ok = path ? pilLoadImage(path) != 0
+                   : pilLoadL(static_cast<ILenum>(type), bytes, static_cast<ILuint>(size)) != 0;
+    if (ok && native)
+        *native = pilGetInteger(kIlImageBytesPerPixel);
+    if (ok && out)
+        ok = localTake(channels, out);
+    else if (ok)
+        ok = pilGetData() != nullptr;
+    if (!ok && why && why->empty() && pilGetInteger(kIlImageWidth) > 0 && !pilGetData())
+        *why = "declares a size there is no memory to decode";
+    pilDeleteImages(1, &image);
+    return ok;
+}
+
+bool FXDevilCodec::Save(const char* path, int w, int h, int channels, const unsigned char* pixels)
+{
+    if (!path || !*path || !pilGenImages || w <= 0 || h <= 0 || !pixels)
+        return false;
+    ILenum format = channels == 4 ? kIlRgba : (channels == 3 ? kIlRgb : kIlLuminance);
+    ILuint image = 0;
+    pilGenImages(1, &image);
+    pilBindImage(image);
+    bool ok = pilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), 1, static_cast<ILubyte>(channels), format,
+                          kIlUnsignedByte, const_cast<unsigned char*>(pixels)) != 0;
+    if (ok) {
+        pilEnable(kIlFileOverwrite);
+        ok = pilSaveImage(path) != 0;
+    }
+    pilDeleteImages(1, &image);
+    return ok;
+}
+
+void FXDevilCodec::SetJpegQuality(int quality)
+{
+    if (pilSetInteger)
+        pilSetInteger(kIlJpgQuality, quality);
+}
