@@ -3,7 +3,7 @@
 #include "render/FXCanvas.h"
 
 #include "base/FXConvertW.h"
-#include "platform/fxTextRaster.h"
+#include "sys/fxTextRaster.h"
 #include "render/fxColor.h"
 #include "render/PPictureCodec.h"
 #include "render/fxDevil.h"

@@ -10,7 +10,7 @@
 #include "geometry/FXModel.h"
 #include "geometry/SMovie.h"
 #include "package/FXPackage.h"
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 #include "render/FXCanvas.h"
 #include "render/FXMatlib.h"
 #include "render/fxDevil.h"

@@ -1,6 +1,6 @@
 #include "base/fxPaths.h"
 
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "base/fxStream.h"
 
 #include "base/fxEndian.h"
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #include <cstring>
 

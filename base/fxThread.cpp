@@ -1,6 +1,6 @@
 #include "base/fxThread.h"
 
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -3,7 +3,7 @@
 #include "base/fxPaths.h"
 #include "base/fxThread.h"
 #include "base/fxTime.h"
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #include <atomic>
 #include <cstdarg>

@@ -2,8 +2,8 @@
 
 #include "base/fxThread.h"
 #include "base/fxTrace.h"
-#include "platform/PGLWindow.h"
-#include "platform/fxSystem.h"
+#include "sys/PGLWindow.h"
+#include "sys/fxSystem.h"
 #include "render/FXGRAutoAct.h"
 #include "render/FXLight.h"
 #include "render/FXMaterial.h"

@@ -1,5 +1,5 @@
 // FXGL: the OpenGL 1.x device, the render environment's only implementation.
-// It draws through the window system binding of platform/PGLWindow.h and is
+// It draws through the window system binding of sys/PGLWindow.h and is
 // itself platform-free. Every operation needs the context current on the
 // calling thread (the render loop and FXGRAutoAct arrange it); without a
 // context (CreateChild failed or was never called) every operation does

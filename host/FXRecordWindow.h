@@ -3,7 +3,7 @@
 // its surfaces, and changes nothing else.
 #pragma once
 
-#include "platform/PGLWindow.h"
+#include "sys/PGLWindow.h"
 
 class PFrameListener {
 public:

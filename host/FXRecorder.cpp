@@ -3,8 +3,7 @@
 #include "base/fxTime.h"
 #include "show/fxHostState.h"
 #include "host/fxProbePackage.h"
-#include "platform/fxSystem.h"
-#include "render/FXPictureCapture.h"
+#include "sys/fxSystem.h"
 #include "render/fxDevil.h"
 #include "show/Scene.h"
 
@@ -179,11 +178,10 @@ void FXRecorder::NoteMinuteMemory(double residentMB)
     }
 }
 
-bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
+bool FXRecorder::Run(PGLWindow* window, PScreenCapture* desktop, const FXRecordOptions& options)
 {
     opt = options;
     error.clear();
-    warning.clear();
     // Checked before anything is written: without a package every frame
     // would be black.
     std::string why;
@@ -199,17 +197,7 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
     }
     opt.dir = fs::absolute(opt.dir, ec).string(); // the scene changes the current directory
 
-    FXPictureCapture capture;
-    int w = 0, h = 0;
-    window->GetScreenSize(&w, &h);
-    std::vector<uint32_t> builtIn;
-    if (opt.desktop.empty()) {
-        builtIn = fxTestDesktop(w, h);
-        capture.SetPixels(w, h, builtIn.data());
-    } else {
-        capture.SetFile(fs::absolute(opt.desktop, ec).string().c_str());
-    }
-    fxSetScreenCapture(&capture);
+    fxSetScreenCapture(desktop);
     fxUseVirtualClock(opt.startTime);
     FXRecordWindow recording(window, this);
     std::unique_ptr<Scene> scene(new Scene);
@@ -218,8 +206,6 @@ bool FXRecorder::Run(PGLWindow* window, const FXRecordOptions& options)
 
     initStart = std::chrono::steady_clock::now();
     show->Init(&recording, opt.preview);
-    if (*capture.Problem())
-        warning = std::string(capture.Problem()) + "; the desktop is black";
     bool running = show->HasContext();
     // Waiting on the wall clock: a sleep on the virtual clock would move the
     // show's time from this thread.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "host/FXRecordWindow.h"
+#include "sys/PScreenCapture.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,7 +26,6 @@ struct FXRecordOptions {
     bool preview = false;
     bool noMultitexture = false;
     bool pictures = true; // write frame-NNNNN.png
-    std::string desktop;  // the picture standing in for the desktop; empty: a built-in one
     double startTime = 86400.25; // the virtual clock's start, like a machine up for a day
 };
 
@@ -36,15 +36,14 @@ public:
     // two movies, the preview for two seconds. False, with the reason in
     // error, when the install folder (vornPath) holds no package the show
     // can load, the output cannot be written or the show does not start.
-    // A desktop picture that cannot be read or decoded is no failure: the
-    // desktop is then black, and warning says why.
+    // desktop stands in for the screen the show captures (null: none, a
+    // black desktop).
     // A render thread stuck in its frame at the end ends the process at once
     // with status 1, without destructors.
-    bool Run(PGLWindow* window, const FXRecordOptions& options);
+    bool Run(PGLWindow* window, PScreenCapture* desktop, const FXRecordOptions& options);
     void OnPresent(int width, int height) override;
 
     std::string error;
-    std::string warning;
     // Figures of the last run.
     int presented = 0;
     double startupSeconds = 0;   // InitScene until the first presented frame, wall clock

@@ -1,7 +1,7 @@
 #include "render/FXScrShot.h"
 
 #include "base/fxTrace.h"
-#include "platform/PScreenCapture.h"
+#include "sys/PScreenCapture.h"
 
 namespace {
 

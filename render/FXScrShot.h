@@ -1,5 +1,5 @@
 // FXScrShot: one picture of the whole screen, taken through the platform's
-// capture (platform/PScreenCapture.h) into this canvas: the visible pixels
+// capture (sys/PScreenCapture.h) into this canvas: the visible pixels
 // with alpha 255, rows top-down, the rest of the allocated block opaque
 // black.
 #pragma once

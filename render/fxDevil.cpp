@@ -1,7 +1,7 @@
 #include "render/fxDevil.h"
 
 #include "base/fxTrace.h"
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 #include "render/FXDevilCodec.h"
 
 void* ilDLL = nullptr;

@@ -3,7 +3,7 @@
 // the default display otherwise), desktop GL with the compatibility profile.
 #pragma once
 
-#include "platform/PGLWindow.h"
+#include "sys/PGLWindow.h"
 
 class FXEglWindow : public PGLWindow {
 public:

@@ -1,5 +1,5 @@
 // POSIX services of the foundation.
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #include "platform/posix/fxSaverConfig.h"
 

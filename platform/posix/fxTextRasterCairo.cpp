@@ -1,5 +1,5 @@
 // Text pictures through Cairo's text API (fontconfig resolves the family).
-#include "platform/fxTextRaster.h"
+#include "sys/fxTextRaster.h"
 
 #include <cairo.h>
 

@@ -4,7 +4,7 @@
 // released by Shutdown (when a capture canvas is destroyed).
 #pragma once
 
-#include "platform/PScreenCapture.h"
+#include "sys/PScreenCapture.h"
 
 class FXDDrawCapture : public PScreenCapture {
 public:

@@ -3,7 +3,7 @@
 // 16-bit depth and stencil).
 #pragma once
 
-#include "platform/PGLWindow.h"
+#include "sys/PGLWindow.h"
 
 class FXWglWindow : public PGLWindow {
 public:

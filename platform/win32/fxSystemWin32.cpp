@@ -1,5 +1,5 @@
 // Win32 services of the foundation.
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

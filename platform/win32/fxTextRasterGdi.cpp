@@ -1,6 +1,6 @@
 // Text pictures through GDI: white on black into a 32-bit top-down DIB
 // section; the red channel is the coverage.
-#include "platform/fxTextRaster.h"
+#include "sys/fxTextRaster.h"
 
 #include <windows.h>
 

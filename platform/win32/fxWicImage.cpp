@@ -4,7 +4,7 @@
 // other types' pixels in the format DevIL decodes them to (RGB, RGBA,
 // luminance for grey pictures, colour indices for a palette) and writes
 // the saved files.
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 #include "render/FXPictureHeader.h"
 #include "render/FXRawCodec.h"
 #include "render/FXRawPicture.h"

@@ -4,7 +4,7 @@
 // and a visual without double-buffered RGBA GL gives no surface.
 #pragma once
 
-#include "platform/PGLWindow.h"
+#include "sys/PGLWindow.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -7,7 +7,7 @@
 // layout is turned into that order.
 #pragma once
 
-#include "platform/FXCaptureBuffer.h"
+#include "sys/FXCaptureBuffer.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>

@@ -1,5 +1,5 @@
 #include "base/fxThread.h"
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "base/fxPaths.h"
 #include "base/fxTime.h"
 #include "base/fxTrace.h"
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 #include "support/TempFile.h"
 
 #include <gtest/gtest.h>

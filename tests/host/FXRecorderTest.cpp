@@ -50,7 +50,7 @@ TEST(FXRecorder, AStuckRenderThreadEndsTheProcessAtOnce)
             opt.frames = 1;
             opt.pictures = false;
             FXRecorder recorder;
-            bool ok = recorder.Run(&held, opt);
+            bool ok = recorder.Run(&held, nullptr, opt);
             std::fprintf(stderr, "Run returned: %s\n", recorder.error.c_str());
             std::_Exit(ok ? 0 : 3);
         },

@@ -5,7 +5,7 @@
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
-#include "platform/PScreenCapture.h"
+#include "sys/PScreenCapture.h"
 #include "platform/x11/FXX11Capture.h"
 #include "render/FXScrShot.h"
 #include "support/Xvfb.h"

@@ -1,5 +1,5 @@
 #include "base/fxTrace.h"
-#include "platform/PScreenCapture.h"
+#include "sys/PScreenCapture.h"
 #include "render/FXScrShot.h"
 #include "support/TempFile.h"
 

@@ -8,7 +8,7 @@
 #include "host/FXRecorder.h"
 #include "show/fxHostState.h"
 #include "platform/egl/FXEglWindow.h"
-#include "render/FXPictureCapture.h"
+#include "platform/headless/FXPictureCapture.h"
 #include "device/fxGLHeaders.h"
 #include "show/Scene.h"
 #include "support/PngWriter.h"

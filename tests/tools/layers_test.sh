@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The folders are layers in the order of README.md's folder table, bottom
-# up: a file includes from its own folder and the ones listed before it, and
-# from the platform's interface headers (the files directly in platform/),
-# which sit at the bottom. Every include of the project's own headers that
-# reaches into a later folder is a failure.
+# up: a file includes from its own folder and the ones listed before it.
+# Every include of the project's own headers that reaches into a later
+# folder is a failure.
 # Usage: tests/tools/layers_test.sh [SOURCE_DIR]
 set -u
 root=$(realpath "${1:-$(dirname "$0")/../..}")
@@ -13,7 +12,7 @@ mapfile -t layers < <(awk -F'`' '/^\| `[^`]+\/` \|/ {print $2}' README.md)
 [ ${#layers[@]} -ge 8 ] || { echo "FAIL: README.md's folder table gives ${#layers[@]} folders"; exit 1; }
 declare -A rank
 for i in "${!layers[@]}"; do rank[${layers[$i]%/}]=$i; done
-for needed in base package curves render geometry device show host platform authoring; do
+for needed in base sys package curves render geometry device show host platform authoring programs; do
     [ -n "${rank[$needed]:-}" ] || { echo "FAIL: the folder table has no $needed/"; exit 1; }
 done
 
@@ -24,12 +23,9 @@ while IFS= read -r file; do
     [ -n "${rank[$top]:-}" ] || continue
     files=$((files + 1))
     mine=${rank[$top]}
-    # The platform's interface headers are at the bottom themselves.
-    case $file in platform/*/*) ;; platform/*) mine=0 ;; esac
     while IFS= read -r inc; do
         dir=${inc%%/*}
         [ -n "${rank[$dir]:-}" ] || continue
-        case $inc in platform/*/*) ;; platform/*) continue ;; esac
         if [ "${rank[$dir]}" -gt "$mine" ]; then
             echo "FAIL: $file includes $inc, from a higher layer"
             fails=$((fails + 1))

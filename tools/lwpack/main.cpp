@@ -5,7 +5,7 @@
 #include "base/fxStream.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
-#include "platform/fxSystem.h"
+#include "sys/fxSystem.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,46 +1,28 @@
-// lumenwhirl on Linux: the X11 saver in its run modes, or the headless
-// recorder.
+#include "programs/record/fxRecordMain.h"
+
 #include "base/fxTrace.h"
 #include "host/FXRecorder.h"
-#include "show/fxHostState.h"
 #include "platform/egl/FXEglWindow.h"
-#include "platform/fxSystem.h"
+#include "platform/headless/FXPictureCapture.h"
 #include "platform/posix/fxSaverConfig.h"
-#include "platform/x11/FXX11Saver.h"
-#include "show/Scene.h"
+#include "show/fxHostState.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-namespace {
-
-const char* const kHelp =
-    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n"
-    "       lumenwhirl --record DIR [--frames N] [--fps F] [--size WxH]\n"
+const char* const kRecordUsage =
+    "lumenwhirl --record DIR [--frames N] [--fps F] [--size WxH]\n"
     "                  [--desktop PICTURE] [--preview] [--no-multitexture]\n"
-    "                  [--seconds S] [--no-pictures]\n"
-    "\n"
-    "The screen saver (the same switches with / instead of -):\n"
-    "  -s                  full screen over the desktop; a key ends it at once,\n"
-    "                      pointer movement, a button or focus loss after 4 s\n"
-    "  -p ID               the preview inside the X window ID, ending with it\n"
-    "  -c                  settings: there are none\n"
-    "  -root, --root       as an xscreensaver hack into the root window, or into\n"
-    "                      XSCREENSAVER_WINDOW when set; ends on SIGTERM/SIGINT\n"
-    "  -window-id ID, --window-id ID\n"
-    "                      as a hack into the window ID\n"
-    "  (none)              a normal window, closed by a key, its close button or\n"
-    "                      the close rules\n"
-    "  register_scrsaver   anywhere: writes the configuration file that names the\n"
-    "                      package folder and prints the line for xscreensaver\n"
-    "\n"
+    "                  [--seconds S] [--no-pictures]\n";
+
+const char* const kRecordHelp =
     "The recorder renders the show offscreen on a virtual clock that advances 1/F seconds\n"
     "(default 30 frames per second) per presented frame, and writes every\n"
     "presented frame as DIR/frame-NNNNN.png and a contact sheet\n"
@@ -65,6 +47,9 @@ const char* const kHelp =
     "the user may write there and it is no system folder, else in\n"
     "$XDG_STATE_HOME/lumenwhirl (~/.local/state/lumenwhirl).\n";
 
+
+namespace {
+
 // Numbers on the command line are the whole argument, in decimal: no
 // blanks, no trailing text, nothing that is not a finite number.
 bool localNumber(const char* s, double* out)
@@ -75,21 +60,6 @@ bool localNumber(const char* s, double* out)
     errno = 0;
     *out = std::strtod(s, &end);
     return end != s && *end == '\0' && errno == 0 && std::isfinite(*out);
-}
-
-// An X window id, decimal or 0x hexadecimal: above 0 and within the 32 bits
-// of the protocol.
-bool localWindowId(const char* s, unsigned long* out)
-{
-    if (!s || !std::isdigit(static_cast<unsigned char>(*s)))
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    unsigned long long v = std::strtoull(s, &end, 0);
-    if (*end != '\0' || errno != 0 || v == 0 || v > 0xffffffffULL)
-        return false;
-    *out = static_cast<unsigned long>(v);
-    return true;
 }
 
 // WxH, each a whole number within lo..hi.
@@ -113,102 +83,47 @@ bool localSize(const char* s, int lo, int hi, int* w, int* h)
     return true;
 }
 
-int localUsage(const char* why)
+} // namespace
+
+int fxUsageError(const char* why, const char* usage)
 {
-    std::fprintf(stderr,
-                 "lumenwhirl: %s\n"
-                 "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] | --record DIR [option ...]\n"
-                 "try 'lumenwhirl --help'\n",
-                 why);
+    std::fprintf(stderr, "lumenwhirl: %s\n%s\ntry 'lumenwhirl --help'\n", why, usage);
     return 2;
 }
 
-} // namespace
-
-// The saver's switches; -1 when they are not the saver's.
-int localSaver(int argc, char** argv)
+int fxRecordMain(int argc, char** argv, const char* help, const char* usage)
 {
-    std::string line;
-    for (int i = 0; i < argc; ++i)
-        line += std::string(i ? " " : "") + argv[i];
-    FXX11Saver saver(line, argv[0]);
-    if (line.find("register_scrsaver") != std::string::npos)
-        return saver.Install();
-    FXX11Saver::Mode mode = FXX11Saver::kWindow;
-    unsigned long target = 0;
-    bool hack = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (a == "-s" || a == "/s" || a == "-S" || a == "/S") {
-            mode = FXX11Saver::kFullScreen;
-        } else if ((a == "-p" || a == "/p" || a == "-P" || a == "/P") && hasValue) {
-            mode = FXX11Saver::kPreview;
-            if (!localWindowId(argv[++i], &target))
-                return localUsage("-p needs the id of the parent window");
-        } else if (a == "-c" || a == "/c" || a == "-C" || a == "/C") {
-            std::printf("Lumenwhirl has no settings.\n");
-            return 0;
-        } else if (a == "-root" || a == "--root") {
-            hack = true;
-        } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
-            hack = true;
-            if (!localWindowId(argv[++i], &target))
-                return localUsage("-window-id needs the id of a window");
-        } else {
-            return -1;
-        }
-    }
-    if (hack && !target)
-        if (const char* env = std::getenv("XSCREENSAVER_WINDOW"))
-            if (*env && !localWindowId(env, &target))
-                return localUsage("XSCREENSAVER_WINDOW is not the id of a window");
-    if (hack)
-        mode = FXX11Saver::kHack;
-    return saver.Run(mode, target);
-}
-
-int main(int argc, char** argv)
-{
-    bool recording = false;
-    for (int i = 1; i < argc; ++i)
-        recording = recording || std::strcmp(argv[i], "--record") == 0 || std::strcmp(argv[i], "--help") == 0 ||
-                    std::strcmp(argv[i], "-h") == 0;
-    if (!recording) {
-        int status = localSaver(argc, argv);
-        if (status >= 0)
-            return status;
-    }
     FXRecordOptions opt;
     bool record = false;
     int width = 1280, height = 720;
+    std::string desktopFile;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
         double v = 0;
         if (a == "--help" || a == "-h") {
-            std::fputs(kHelp, stdout);
+            std::fputs(help, stdout);
             return 0;
         } else if (a == "--record" && hasValue) {
             record = true;
             opt.dir = argv[++i];
         } else if (a == "--frames" && hasValue) {
             if (!localNumber(argv[++i], &v) || v < 1 || v > 1e7 || v != static_cast<int>(v))
-                return localUsage("--frames needs a whole number of frames");
+                return fxUsageError("--frames needs a whole number of frames", usage);
             opt.frames = static_cast<int>(v);
         } else if (a == "--seconds" && hasValue) {
             if (!localNumber(argv[++i], &v) || v <= 0 || v > 1e6)
-                return localUsage("--seconds needs a show time in seconds");
+                return fxUsageError("--seconds needs a show time in seconds", usage);
             opt.seconds = v;
         } else if (a == "--fps" && hasValue) {
             if (!localNumber(argv[++i], &v) || v < 1 || v > 1000)
-                return localUsage("--fps needs frames per second between 1 and 1000");
+                return fxUsageError("--fps needs frames per second between 1 and 1000", usage);
             opt.fps = v;
         } else if (a == "--size" && hasValue) {
             if (!localSize(argv[++i], 16, 8192, &width, &height))
-                return localUsage("--size needs WxH, each between 16 and 8192");
+                return fxUsageError("--size needs WxH, each between 16 and 8192", usage);
         } else if (a == "--desktop" && hasValue) {
-            opt.desktop = argv[++i];
+            desktopFile = argv[++i];
         } else if (a == "--preview") {
             opt.preview = true;
         } else if (a == "--no-multitexture") {
@@ -216,21 +131,34 @@ int main(int argc, char** argv)
         } else if (a == "--no-pictures") {
             opt.pictures = false;
         } else {
-            return localUsage(("unknown or incomplete option " + a).c_str());
+            return fxUsageError(("unknown or incomplete option " + a).c_str(), usage);
         }
     }
     if (!record)
-        return localUsage("the recorder's options need --record DIR");
+        return fxUsageError("the recorder's options need --record DIR", usage);
 
     std::string note;
     std::string folder = fxSaverInstallFolder(argv[0], &note);
     std::snprintf(vornPath, sizeof vornPath, "%s", folder.c_str());
     FXEglWindow window(width, height);
+    // The picture standing in for the desktop, named before the show moves
+    // the current directory; without one a built-in picture.
+    FXPictureCapture desktop;
+    std::vector<uint32_t> builtIn;
+    std::error_code ec;
+    if (desktopFile.empty()) {
+        builtIn = fxTestDesktop(width, height);
+        desktop.SetPixels(width, height, builtIn.data());
+    } else {
+        desktop.SetFile(std::filesystem::absolute(desktopFile, ec).string().c_str());
+    }
     FXRecorder recorder;
-    bool ok = recorder.Run(&window, opt);
+    bool ok = recorder.Run(&window, &desktop, opt);
     trc("%s\n", note.c_str());
-    if (!recorder.warning.empty())
-        std::fprintf(stderr, "lumenwhirl: %s\n", recorder.warning.c_str());
+    // A desktop picture that cannot be read or decoded is no failure: the
+    // desktop is then black.
+    if (*desktop.Problem())
+        std::fprintf(stderr, "lumenwhirl: %s; the desktop is black\n", desktop.Problem());
     if (!ok) {
         std::fprintf(stderr, "lumenwhirl: %s\n", recorder.error.c_str());
         return 1;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/FXStr.h"
-#include "platform/FXCaptureBuffer.h"
+#include "sys/FXCaptureBuffer.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,7 +3,7 @@
 // bytes apart); Lock hands that out and End lets it go.
 #pragma once
 
-#include "platform/PScreenCapture.h"
+#include "sys/PScreenCapture.h"
 
 #include <vector>
 

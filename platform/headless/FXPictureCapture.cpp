@@ -1,4 +1,4 @@
-#include "render/FXPictureCapture.h"
+#include "platform/headless/FXPictureCapture.h"
 
 #include "render/FXCanvas.h"
 

@@ -1,0 +1,109 @@
+// lumenwhirl on Linux: the X11 saver in its run modes, or the headless
+// recorder.
+#include "platform/x11/FXX11Saver.h"
+#include "programs/record/fxRecordMain.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kUsage =
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] | --record DIR [option ...]";
+
+const char* const kSaverHelp =
+    "\n"
+    "The screen saver (the same switches with / instead of -):\n"
+    "  -s                  full screen over the desktop; a key ends it at once,\n"
+    "                      pointer movement, a button or focus loss after 4 s\n"
+    "  -p ID               the preview inside the X window ID, ending with it\n"
+    "  -c                  settings: there are none\n"
+    "  -root, --root       as an xscreensaver hack into the root window, or into\n"
+    "                      XSCREENSAVER_WINDOW when set; ends on SIGTERM/SIGINT\n"
+    "  -window-id ID, --window-id ID\n"
+    "                      as a hack into the window ID\n"
+    "  (none)              a normal window, closed by a key, its close button or\n"
+    "                      the close rules\n"
+    "  register_scrsaver   anywhere: writes the configuration file that names the\n"
+    "                      package folder and prints the line for xscreensaver\n"
+    "\n";
+
+// An X window id, decimal or 0x hexadecimal: above 0 and within the 32 bits
+// of the protocol.
+bool localWindowId(const char* s, unsigned long* out)
+{
+    if (!s || !std::isdigit(static_cast<unsigned char>(*s)))
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long v = std::strtoull(s, &end, 0);
+    if (*end != '\0' || errno != 0 || v == 0 || v > 0xffffffffULL)
+        return false;
+    *out = static_cast<unsigned long>(v);
+    return true;
+}
+
+} // namespace
+
+// The saver's switches; -1 when they are not the saver's.
+int localSaver(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 0; i < argc; ++i)
+        line += std::string(i ? " " : "") + argv[i];
+    FXX11Saver saver(line, argv[0]);
+    if (line.find("register_scrsaver") != std::string::npos)
+        return saver.Install();
+    FXX11Saver::Mode mode = FXX11Saver::kWindow;
+    unsigned long target = 0;
+    bool hack = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (a == "-s" || a == "/s" || a == "-S" || a == "/S") {
+            mode = FXX11Saver::kFullScreen;
+        } else if ((a == "-p" || a == "/p" || a == "-P" || a == "/P") && hasValue) {
+            mode = FXX11Saver::kPreview;
+            if (!localWindowId(argv[++i], &target))
+                return fxUsageError("-p needs the id of the parent window", kUsage);
+        } else if (a == "-c" || a == "/c" || a == "-C" || a == "/C") {
+            std::printf("Lumenwhirl has no settings.\n");
+            return 0;
+        } else if (a == "-root" || a == "--root") {
+            hack = true;
+        } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
+            hack = true;
+            if (!localWindowId(argv[++i], &target))
+                return fxUsageError("-window-id needs the id of a window", kUsage);
+        } else {
+            return -1;
+        }
+    }
+    if (hack && !target)
+        if (const char* env = std::getenv("XSCREENSAVER_WINDOW"))
+            if (*env && !localWindowId(env, &target))
+                return fxUsageError("XSCREENSAVER_WINDOW is not the id of a window", kUsage);
+    if (hack)
+        mode = FXX11Saver::kHack;
+    return saver.Run(mode, target);
+}
+
+int main(int argc, char** argv)
+{
+    bool recording = false;
+    for (int i = 1; i < argc; ++i)
+        recording = recording || std::strcmp(argv[i], "--record") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+                    std::strcmp(argv[i], "-h") == 0;
+    if (!recording) {
+        int status = localSaver(argc, argv);
+        if (status >= 0)
+            return status;
+    }
+    std::string help = std::string("usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n       ") +
+                       kRecordUsage + kSaverHelp + kRecordHelp;
+    return fxRecordMain(argc, argv, help.c_str(), kUsage);
+}
