@@ -8,24 +8,31 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 class Xvfb {
 public:
     pid_t pid = -1;
     std::string name;
 
-    bool Start(int depth, int width = 200, int height = 120)
+    // extra: further arguments of the server (-extension NAME, ...).
+    bool Start(int depth, int width = 200, int height = 120, const std::vector<std::string>& extra = {})
     {
         int fds[2];
         if (pipe(fds) != 0)
             return false;
         std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
         std::string fd = std::to_string(fds[1]);
+        std::vector<std::string> args{"Xvfb", "-displayfd", fd, "-noreset", "-nolisten", "tcp", "-screen", "0", screen};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
         pid = fork();
         if (pid == 0) {
             close(fds[0]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp", "-screen", "0",
-                   screen.c_str(), static_cast<char*>(nullptr));
+            execvp("Xvfb", argv.data());
             _exit(127);
         }
         close(fds[1]);
