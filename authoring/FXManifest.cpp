@@ -48,19 +48,6 @@ bool localWords(const std::string& line, std::vector<std::string>* out)
     return true;
 }
 
-bool localInt(const std::string& s, int* out)
-{
-    if (s.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(s.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || v < -2147483647L - 1 || v > 2147483647L)
-        return false;
-    *out = static_cast<int>(v);
-    return true;
-}
-
 bool localFail(FXManifest* m, int line, const char* fmt, ...) FX_PRINTF(3, 4);
 
 bool localFail(FXManifest* m, int line, const char* fmt, ...)
@@ -138,7 +125,7 @@ bool FXManifest::LoadText(const std::string& text, const char* file)
             return localFail(this, number, "%s needs an id (an integer or \"auto\")", k->name);
         if (w[1] == "auto")
             e.autoId = true;
-        else if (!localInt(w[1], &e.id))
+        else if (!FXManifest::ParseInt(w[1], &e.id))
             return localFail(this, number, "\"%s\" is not an id (an integer or \"auto\")", w[1].c_str());
         size_t i = 2;
         if (k->source) {
@@ -170,5 +157,18 @@ bool FXManifest::LoadText(const std::string& text, const char* file)
     if (top == 2147483647)
         return localFail(this, lineOfId[top], "no ids are left above %d for the entries the tool hands out", top);
     firstFreeId = top + 1;
+    return true;
+}
+
+bool FXManifest::ParseInt(const std::string& s, int* out)
+{
+    if (s.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(s.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || v < -2147483647L - 1 || v > 2147483647L)
+        return false;
+    *out = static_cast<int>(v);
     return true;
 }

@@ -52,4 +52,6 @@ public:
     void Destroy();
 
     static const KindInfo* FindKind(const std::string& name, Kind* kind);
+    // A whole decimal int: no blanks, no trailing text, within int's range.
+    static bool ParseInt(const std::string& s, int* out);
 };

@@ -35,19 +35,6 @@ namespace {
 
 using Entry = FXManifest::Entry;
 
-bool localInt(const std::string& s, int* out)
-{
-    if (s.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(s.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0 || v < -2147483647L - 1 || v > 2147483647L)
-        return false;
-    *out = static_cast<int>(v);
-    return true;
-}
-
 bool localNumber(const std::string& s, double* out)
 {
     if (s.empty())
@@ -334,7 +321,7 @@ bool Builder::Model(const Entry& e)
 {
     int version = 3;
     auto v = e.options.find("version");
-    if (v != e.options.end() && (!localInt(v->second, &version) || (version != 2 && version != 3)))
+    if (v != e.options.end() && (!FXManifest::ParseInt(v->second, &version) || (version != 2 && version != 3)))
         return Fail(e.line, "version=%s: expected 2 or 3", v->second.c_str());
     FXModel m;
     fs::path obj = Source(e.source);
@@ -361,7 +348,7 @@ bool Builder::Animation(const Entry& e)
                         static_cast<int>(files.size()));
         for (size_t i = 0; i < files.size(); ++i) {
             const std::string& s = parts[parts.size() == 1 ? 0 : i];
-            if (!localInt(s, &times[i]) || times[i] <= 0)
+            if (!FXManifest::ParseInt(s, &times[i]) || times[i] <= 0)
                 return Fail(e.line, "times=%s: expected milliseconds above 0", t->second.c_str());
         }
     }
@@ -437,7 +424,7 @@ bool Builder::Movie(const Entry& e)
     }
     int quality = 85;
     auto q = e.options.find("quality");
-    if (q != e.options.end() && (!localInt(q->second, &quality) || quality < 1 || quality > 99))
+    if (q != e.options.end() && (!FXManifest::ParseInt(q->second, &quality) || quality < 1 || quality > 99))
         return Fail(e.line, "quality=%s: expected 1 to 99", q->second.c_str());
     if (!Flag(e, "loop", &movie.loop) || !Flag(e, "pingpong", &movie.pingPong))
         return false;

@@ -3,6 +3,7 @@
 #include "base/fxStream.h"
 #include "render/FXPictureHeader.h"
 #include "render/FXPixmap.h"
+#include "render/FXRawPicture.h"
 #include "render/fxDevil.h"
 
 #include <climits>
@@ -27,21 +28,7 @@ bool localTake(int channels, FXPixmap* out)
         pilGetInteger(kIlImageHeight) != h || pilGetInteger(kIlImageBytesPerPixel) != channels ||
         static_cast<long long>(pilGetInteger(kIlImageSizeOfData)) < static_cast<long long>(w) * h * channels)
         return false;
-    const ILubyte* p = pilGetData();
-    if (!p || !out->Realloc(w, h))
-        return false;
-    for (int y = 0; y < h; ++y) {
-        unsigned* dst = out->Row(y);
-        for (int x = 0; x < w; ++x, p += channels) {
-            if (channels == 4)
-                dst[x] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned>(p[3]) << 24);
-            else if (channels == 3)
-                dst[x] = p[0] | (p[1] << 8) | (p[2] << 16) | 0xff000000u;
-            else
-                dst[x] = p[0] | (p[0] << 8) | (p[0] << 16) | 0xff000000u;
-        }
-    }
-    return true;
+    return FXRawPicture::Pack(pilGetData(), w, h, channels, out);
 }
 
 } // namespace

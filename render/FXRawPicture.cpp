@@ -137,9 +137,13 @@ bool FXRawPicture::ToPixmap(int channels, FXPixmap* out) const
     } else if (!Sound()) {
         return false;
     }
-    if (!out->Realloc(width, height))
+    return Pack(src->data.data(), width, height, channels, out);
+}
+
+bool FXRawPicture::Pack(const unsigned char* p, int width, int height, int channels, FXPixmap* out)
+{
+    if (!p || !out->Realloc(width, height))
         return false;
-    const unsigned char* p = src->data.data();
     for (int y = 0; y < height; ++y) {
         unsigned* dst = out->Row(y);
         for (int x = 0; x < width; ++x, p += channels) {

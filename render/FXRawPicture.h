@@ -50,4 +50,7 @@ public:
     // the channels have none and luminance in R, G and B. The padding is
     // not touched. False when the conversion or the allocation fails.
     bool ToPixmap(int channels, FXPixmap* out) const;
+    // width x height pixels of 1 (grey), 3 (RGB) or 4 (RGBA) 8-bit samples
+    // into out, Realloc'ed to that size, opaque where there is no alpha.
+    static bool Pack(const unsigned char* p, int width, int height, int channels, FXPixmap* out);
 };
