@@ -12,6 +12,7 @@
 #include "render/fxDevil.h"
 #include "support/PackageBytes.h"
 #include "support/TempFile.h"
+#include "support/TargaBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -44,14 +45,7 @@ std::string Be32(unsigned v)
 std::vector<std::pair<std::string, std::string>> Liars()
 {
     auto tga = [](int type, int w, int h, int bits, size_t extra) {
-        std::string s(18, '\0');
-        s[2] = static_cast<char>(type);
-        s[12] = static_cast<char>(w & 0xff);
-        s[13] = static_cast<char>(w >> 8);
-        s[14] = static_cast<char>(h & 0xff);
-        s[15] = static_cast<char>(h >> 8);
-        s[16] = static_cast<char>(bits);
-        return s + std::string(extra, '\x7f');
+        return TargaBytes(type, w, h, bits, 0, std::string(extra, '\x7f'));
     };
     std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + Be32(13) + "IHDR" + Be32(60000) + Be32(60000) +
                       std::string("\x08\x06\x00\x00\x00", 5) + Be32(0) + Be32(10) + "IDAT" +

@@ -8,6 +8,7 @@
 #include "render/fxDevil.h"
 #include "support/PackageBytes.h"
 #include "support/PngWriter.h"
+#include "support/TargaBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -23,25 +24,10 @@ unsigned char Noise(uint32_t* state)
     return static_cast<unsigned char>(*state >> 16);
 }
 
-// A Targa header and pixels; bytes are what follows the header verbatim.
-std::string Tga(int type, int w, int h, int bits, int descriptor, const std::string& pixels, int idLength = 0)
-{
-    std::string s(18, '\0');
-    s[0] = static_cast<char>(idLength);
-    s[2] = static_cast<char>(type);
-    s[12] = static_cast<char>(w & 0xff);
-    s[13] = static_cast<char>(w >> 8);
-    s[14] = static_cast<char>(h & 0xff);
-    s[15] = static_cast<char>(h >> 8);
-    s[16] = static_cast<char>(bits);
-    s[17] = static_cast<char>(descriptor);
-    return s + std::string(static_cast<size_t>(idLength), 'i') + pixels;
-}
-
 // A colour-mapped Targa: entries of mapBits each, then the indices.
 std::string TgaMapped(int type, int w, int h, int entries, int mapBits, const std::string& map, const std::string& px)
 {
-    std::string s = Tga(type, w, h, 8, 0x20, "");
+    std::string s = TargaBytes(type, w, h, 8, 0x20, "");
     s[1] = 1;
     s[5] = static_cast<char>(entries & 0xff);
     s[6] = static_cast<char>(entries >> 8);
@@ -126,14 +112,14 @@ TEST(FXRawCodec, TargaKindsDecodeAsDevilDecodesThem)
         std::string bytes;
     };
     const Kind kinds[] = {
-        {"24-bit bottom-up", Tga(2, w, h, 24, 0x00, RandomBytes(n * 3, 1))},
-        {"32-bit top-down with alpha", Tga(2, w, h, 32, 0x28, RandomBytes(n * 4, 2))},
-        {"grey with an id field", Tga(3, w, h, 8, 0x00, RandomBytes(n, 4), 9)},
-        {"run-length 24-bit", Tga(10, w, h, 24, 0x20, Rle(n, 3, 5))},
-        {"run-length 32-bit", Tga(10, w, h, 32, 0x08, Rle(n, 4, 6))},
-        {"run-length grey", Tga(11, w, h, 8, 0x00, Rle(n, 1, 7))},
-        {"16-bit", Tga(2, w, h, 16, 0x01, RandomBytes(n * 2, 8))},
-        {"15-bit run-length", Tga(10, w, h, 15, 0x00, Rle(n, 2, 9))},
+        {"24-bit bottom-up", TargaBytes(2, w, h, 24, 0x00, RandomBytes(n * 3, 1))},
+        {"32-bit top-down with alpha", TargaBytes(2, w, h, 32, 0x28, RandomBytes(n * 4, 2))},
+        {"grey with an id field", TargaBytes(3, w, h, 8, 0x00, RandomBytes(n, 4), 9)},
+        {"run-length 24-bit", TargaBytes(10, w, h, 24, 0x20, Rle(n, 3, 5))},
+        {"run-length 32-bit", TargaBytes(10, w, h, 32, 0x08, Rle(n, 4, 6))},
+        {"run-length grey", TargaBytes(11, w, h, 8, 0x00, Rle(n, 1, 7))},
+        {"16-bit", TargaBytes(2, w, h, 16, 0x01, RandomBytes(n * 2, 8))},
+        {"15-bit run-length", TargaBytes(10, w, h, 15, 0x00, Rle(n, 2, 9))},
         {"colour-mapped, 24-bit map", TgaMapped(1, w, h, 256, 24, RandomBytes(768, 10), RandomBytes(n, 11))},
         {"colour-mapped, 32-bit map", TgaMapped(1, w, h, 256, 32, RandomBytes(1024, 12), RandomBytes(n, 13))},
         {"colour-mapped run-length", TgaMapped(9, w, h, 256, 24, RandomBytes(768, 14), Rle(n, 1, 15))},
@@ -174,7 +160,7 @@ TEST(FXRawCodec, TargaKindsDecodeAsDevilDecodesThem)
     std::string rle = kinds[4].bytes;
     EXPECT_FALSE(raw.DecodeRaw(FXPictureHeader::kTga, reinterpret_cast<const unsigned char*>(rle.data()),
                                rle.size() - 2, &p, nullptr));
-    std::string rtl = Tga(2, w, h, 32, 0x18, RandomBytes(n * 4, 3));
+    std::string rtl = TargaBytes(2, w, h, 32, 0x18, RandomBytes(n * 4, 3));
     EXPECT_FALSE(raw.DecodeRaw(FXPictureHeader::kTga, reinterpret_cast<const unsigned char*>(rtl.data()), rtl.size(),
                                &p, nullptr));
     // A 16-bit colour map, which DevIL reads wrongly: both refuse it.
