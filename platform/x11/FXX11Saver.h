@@ -26,7 +26,7 @@ public:
     // -root, -window-id, XSCREENSAVER_WINDOW: draws into a given window, ends on a signal
     static constexpr Mode kHack = FXSaverSession::kHack;
 
-    FXX11Saver(const std::string& commandLine, const char* argv0) : commandLine(commandLine), argv0(argv0) {}
+    explicit FXX11Saver(const char* argv0) : argv0(argv0) {}
     ~FXX11Saver();
 
     // Runs the saver until its window closes; the process's exit status.
@@ -39,7 +39,6 @@ public:
 private:
     // First, so that it outlives everything an end may wait on.
     FXEndWatchdog watchdog;
-    std::string commandLine;
     const char* argv0;
     FXSaverSession session;
     Display* display = nullptr;

@@ -52,12 +52,10 @@ bool localWindowId(const char* s, unsigned long* out)
 // The saver's switches; -1 when they are not the saver's.
 int localSaver(int argc, char** argv)
 {
-    std::string line;
+    FXX11Saver saver(argv[0]);
     for (int i = 0; i < argc; ++i)
-        line += std::string(i ? " " : "") + argv[i];
-    FXX11Saver saver(line, argv[0]);
-    if (line.find("register_scrsaver") != std::string::npos)
-        return saver.Install();
+        if (std::strstr(argv[i], "register_scrsaver"))
+            return saver.Install();
     FXX11Saver::Mode mode = FXX11Saver::kWindow;
     unsigned long target = 0;
     bool hack = false;

@@ -61,7 +61,7 @@ protected:
         Stop();
         done = false;
         saver = std::thread([this, mode, parent] {
-            FXX11Saver s("lumenwhirl", "lumenwhirl");
+            FXX11Saver s("lumenwhirl");
             s.Run(mode, parent);
             done = true;
         });
