@@ -26,12 +26,13 @@ std::string localTrim(const std::string& s)
     return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
 }
 
-bool localIsPathLine(const std::string& line, std::string* value)
+// A line "key = value" of the configuration file.
+bool localIsKeyLine(const std::string& line, const std::string& key, std::string* value)
 {
     std::string t = localTrim(line);
-    if (t.compare(0, 4, "path") != 0)
+    if (t.compare(0, key.size(), key) != 0)
         return false;
-    std::string rest = localTrim(t.substr(4));
+    std::string rest = localTrim(t.substr(key.size()));
     if (rest.empty() || rest[0] != '=')
         return false;
     if (value)
@@ -62,6 +63,16 @@ std::string fxSaverConfigFile()
     else
         base = ".config";
     return (base / "vorn3d" / "Lumenwhirl.conf").string();
+}
+
+bool fxSaverConfigValue(const std::string& key, std::string* value)
+{
+    std::ifstream in(fxSaverConfigFile());
+    std::string line;
+    while (in && std::getline(in, line))
+        if (localIsKeyLine(line, key, value))
+            return true;
+    return false;
 }
 
 std::string fxSaverDataFolderOf(const std::string& exe, const std::string& buildDir)
@@ -101,7 +112,7 @@ std::string fxSaverInstallFolder(const char* argv0, std::string* note)
     std::ifstream in(file);
     std::string line, value;
     while (in && std::getline(in, line))
-        if (localIsPathLine(line, &value) && !value.empty()) {
+        if (localIsKeyLine(line, "path", &value) && !value.empty()) {
             conf = value;
             break;
         }
@@ -135,7 +146,7 @@ bool fxSaverWriteInstallFolder(const std::string& folder, std::string* why)
         }
         std::string line;
         while (std::getline(in, line)) {
-            if (localIsPathLine(line, nullptr)) {
+            if (localIsKeyLine(line, "path", nullptr)) {
                 if (replaced)
                     continue;
                 line = "path=" + folder;

@@ -11,6 +11,9 @@
 #include <string>
 
 std::string fxSaverConfigFile();
+// The value of the first line "key = value" of the configuration file,
+// blanks around it dropped: false when the file or the key is not there.
+bool fxSaverConfigValue(const std::string& key, std::string* value);
 // The install folder by the rules above. note, when given, gets one line
 // for the trace log: where the folder came from and which configured folder
 // was passed over for holding no package.

@@ -1,4 +1,5 @@
 #include "host/fxMonitorLayout.h"
+#include "host/FXCropCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -193,4 +194,43 @@ TEST(fxMonitorLayout, SettingTexts)
         EXPECT_EQ(setting.file, d.file);
         EXPECT_EQ(why.empty(), d.ok) << why;
     }
+}
+
+// Each monitor's show must get its own part of the one desktop picture:
+// the right first pixel and the whole picture's row pitch, clipped to it.
+TEST(fxMonitorLayout, CropCaptureHandsEachViewportItsPartOfTheDesktop)
+{
+    const int w = 6, h = 4, pitch = 4 * w + 8; // rows padded, as a capture may
+    std::vector<unsigned char> pic(static_cast<size_t>(pitch) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pic[static_cast<size_t>(y) * pitch + 4 * x] = static_cast<unsigned char>(10 * y + x);
+    std::string why;
+    int cw = 0, ch = 0, cp = 0;
+    const unsigned char* px = nullptr;
+
+    FXCropCapture right(pic.data(), w, h, pitch, R(4, 1, 5, 5)); // past the right and bottom edges
+    ASSERT_TRUE(right.Begin(&cw, &ch, &why));
+    EXPECT_EQ(cw, 2);
+    EXPECT_EQ(ch, 3);
+    ASSERT_TRUE(right.Lock(&px, &cp, &why));
+    EXPECT_EQ(cp, pitch);
+    EXPECT_EQ(px[0], 14);
+    EXPECT_EQ(px[4], 15);
+    EXPECT_EQ(px[2 * cp + 4], 35);
+
+    FXCropCapture negative(pic.data(), w, h, pitch, R(-3, -2, 5, 4)); // a monitor left of and above the picture
+    ASSERT_TRUE(negative.Begin(&cw, &ch, &why));
+    EXPECT_EQ(cw, 2);
+    EXPECT_EQ(ch, 2);
+    ASSERT_TRUE(negative.Lock(&px, &cp, &why));
+    EXPECT_EQ(px[0], 0);
+
+    // Off the picture, or no picture: no screen, and Lock hands out nothing.
+    FXCropCapture off(pic.data(), w, h, pitch, R(6, 0, 3, 3));
+    EXPECT_FALSE(off.Begin(&cw, &ch, &why));
+    EXPECT_TRUE(why.empty());
+    EXPECT_FALSE(off.Lock(&px, &cp, &why));
+    FXCropCapture none(nullptr, w, h, pitch, R(0, 0, 2, 2));
+    EXPECT_FALSE(none.Begin(&cw, &ch, &why));
 }
