@@ -1,6 +1,7 @@
 #include "render/FXDevilCodec.h"
 
 #include "base/fxStream.h"
+#include "base/fxThread.h"
 #include "render/FXPictureHeader.h"
 #include "render/FXPixmap.h"
 #include "render/FXRawPicture.h"
@@ -10,6 +11,22 @@
 #include <string>
 
 namespace {
+
+// DevIL binds one image for the whole process: the render threads of shows
+// side by side decode one at a time. Held while the codec runs, never freed.
+void* localDevilLock()
+{
+    static void* lock = fxCreateMutex();
+    return lock;
+}
+
+class FXDevilHold {
+public:
+    FXDevilHold() { fxLock(localDevilLock()); }
+    ~FXDevilHold() { fxUnlock(localDevilLock()); }
+    FXDevilHold(const FXDevilHold&) = delete;
+    FXDevilHold& operator=(const FXDevilHold&) = delete;
+};
 
 // The bound image converted to channels bytes a pixel into out; the size
 // checks keep the copy inside the library's buffer whatever it decoded.
@@ -55,6 +72,7 @@ bool FXDevilCodec::Decode(const char* path, int type, const void* bytes, size_t 
             *why = "too large to read in the memory there is";
         return false;
     }
+    FXDevilHold hold;
     ILuint image = 0;
     pilGenImages(1, &image);
     pilBindImage(image);
@@ -77,6 +95,7 @@ bool FXDevilCodec::Save(const char* path, int w, int h, int channels, const unsi
     if (!path || !*path || !pilGenImages || w <= 0 || h <= 0 || !pixels)
         return false;
     ILenum format = channels == 4 ? kIlRgba : (channels == 3 ? kIlRgb : kIlLuminance);
+    FXDevilHold hold;
     ILuint image = 0;
     pilGenImages(1, &image);
     pilBindImage(image);
@@ -92,6 +111,7 @@ bool FXDevilCodec::Save(const char* path, int w, int h, int channels, const unsi
 
 void FXDevilCodec::SetJpegQuality(int quality)
 {
+    FXDevilHold hold;
     if (pilSetInteger)
         pilSetInteger(kIlJpgQuality, quality);
 }

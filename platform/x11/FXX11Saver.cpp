@@ -1,7 +1,9 @@
 #include "platform/x11/FXX11Saver.h"
 
+#include "base/fxTime.h"
 #include "base/fxTrace.h"
 #include "show/fxHostState.h"
+#include "host/FXCropCapture.h"
 #include "host/fxProbePackage.h"
 #include "platform/posix/fxSaverConfig.h"
 #include "render/FXScrShot.h"
@@ -57,13 +59,36 @@ int localOnXIOError(Display*)
     _exit(1);
 }
 
+FXX11Saver::ShowsStart localShowsStart = nullptr;
+FXX11Saver::ShowsEnd localShowsEnd = nullptr;
+
+FXRect localRect(int x, int y, int w, int h)
+{
+    FXRect r;
+    r.Set(x, y, x + w, y + h);
+    return r;
+}
+
+bool localSame(const FXRect& a, const FXRect& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 } // namespace
+
+void FXX11Saver::SetShows(ShowsStart start, ShowsEnd end)
+{
+    localShowsStart = start;
+    localShowsEnd = end;
+}
 
 FXX11Saver::~FXX11Saver()
 {
     if (localWatchdog.load() == &watchdog)
         localWatchdog = nullptr;
     fxSetScreenCapture(nullptr);
+    EndShows();
+    viewGlx.clear();
     glx.reset();
     if (display)
         XCloseDisplay(display);
@@ -114,6 +139,8 @@ bool FXX11Saver::MakeWindow(unsigned long target)
                    ExposureMask | StructureNotifyMask;
     unsigned long mask = CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask;
     window = XCreateWindow(display, parent, x, y, w, h, 0, vi->depth, InputOutput, vi->visual, mask, &a);
+    if (mode == kFullScreen)
+        MakeViews(vi, a.colormap);
     XFree(vi);
     ownWindow = true;
     XStoreName(display, window, "Lumenwhirl");
@@ -121,6 +148,136 @@ bool FXX11Saver::MakeWindow(unsigned long target)
     if (mode == kPreview)
         XSelectInput(display, parent, StructureNotifyMask);
     return true;
+}
+
+void FXX11Saver::MakeViews(XVisualInfo* vi, Colormap colormap)
+{
+    int screen = DefaultScreen(display);
+    FXRect root = localRect(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen));
+    monitors.Load(display, screen);
+    watching = monitors.WatchChanges(display, screen);
+    layout = fxLayoutMonitors(monitors.monitors, root, root, monitorMode);
+    // The viewports select no input: theirs goes up to the covering window,
+    // and their cursor is its cursor.
+    XSetWindowAttributes a;
+    std::memset(&a, 0, sizeof a);
+    a.colormap = colormap;
+    a.background_pixel = BlackPixel(display, screen);
+    a.border_pixel = 0;
+    for (const FXViewport& v : layout.viewports)
+        views.push_back(XCreateWindow(display, window, v.rect.left, v.rect.top,
+                                      static_cast<unsigned>(v.rect.right - v.rect.left),
+                                      static_cast<unsigned>(v.rect.bottom - v.rect.top), 0, vi->depth, InputOutput,
+                                      vi->visual, CWColormap | CWBackPixel | CWBorderPixel, &a));
+}
+
+void FXX11Saver::LayOutHack(int pictureWidth, int pictureHeight)
+{
+    int screen = DefaultScreen(display);
+    Window root = RootWindow(display, screen), child = 0;
+    FXRect rootRect = localRect(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen));
+    XWindowAttributes wa;
+    int x = 0, y = 0;
+    if (!XGetWindowAttributes(display, window, &wa))
+        wa.width = wa.height = 0;
+    XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child);
+    FXRect on = localRect(x, y, wa.width, wa.height);
+    // xscreensaver's screenshot is of the whole root; a picture of the
+    // window's own size is of the window alone.
+    FXRect desktop = rootRect;
+    if (pictureWidth == wa.width && pictureHeight == wa.height &&
+        (pictureWidth != rootRect.right || pictureHeight != rootRect.bottom))
+        desktop = on;
+    monitors.Load(display, screen);
+    layout = fxLayoutMonitors(monitors.monitors, on, desktop, monitorMode);
+    FXRect whole = localRect(0, 0, wa.width, wa.height);
+    if (layout.viewports.size() > 1 || (layout.viewports.size() == 1 && !localSame(layout.viewports[0].rect, whole))) {
+        // A window over more than one monitor has one show, with the
+        // desktop under the whole window.
+        FXViewport v;
+        v.rect = whole;
+        v.source = localRect(on.left - desktop.left, on.top - desktop.top, wa.width, wa.height);
+        FXRect picture = localRect(0, 0, pictureWidth, pictureHeight);
+        if (!v.source.CombineAnd(&picture))
+            v.source.SetZero();
+        v.primary = true;
+        layout.viewports.assign(1, v);
+        layout.black.clear();
+    }
+    if (!layout.viewports.empty())
+        views.assign(1, window);
+    if (layout.viewports.empty())
+        trc("the window at %d, %d is off the primary monitor: black\n", x, y);
+}
+
+void FXX11Saver::StartShows()
+{
+    // The desktop is read once, before any of the saver's windows maps,
+    // and each show crops its part from it.
+    int w = 0, h = 0, pitch = 0;
+    const unsigned char* pixels = nullptr;
+    std::string why;
+    bool begun = capture->Begin(&w, &h, &why);
+    if (begun && !capture->Lock(&pixels, &pitch, &why))
+        pixels = nullptr;
+    if (session.mode == kHack)
+        LayOutHack(w, h);
+    FXCropCapture desktop(pixels, w, h, pitch, localRect(0, 0, w, h));
+    for (Window v : views)
+        viewGlx.push_back(std::make_unique<FXGlxWindow>(display, v));
+    std::vector<void*> windows;
+    for (auto& g : viewGlx)
+        windows.push_back(g.get());
+    if (localShowsStart)
+        localShowsStart(layout, windows, pixels ? &desktop : nullptr);
+    else
+        shows.Create(layout, windows, pixels ? &desktop : nullptr);
+    showsStarted = true;
+    // Traced once the first show has opened the trace log.
+    trc("monitors: %d, mode %s: %d viewports, %d black parts\n", static_cast<int>(monitors.monitors.size()),
+        monitorMode == FXMonitorMode::span ? "span" : monitorMode == FXMonitorMode::primary ? "primary" : "each",
+        static_cast<int>(layout.viewports.size()), static_cast<int>(layout.black.size()));
+    if (!why.empty())
+        err("the desktop: %s\n", why.c_str());
+    if (begun)
+        capture->End();
+    session.Started(fxGetTime());
+}
+
+bool FXX11Saver::EndShows()
+{
+    if (!showsStarted)
+        return true;
+    showsStarted = false;
+    return localShowsEnd ? localShowsEnd() : shows.Destroy();
+}
+
+void FXX11Saver::FollowRoot()
+{
+    // A monitor added or removed: the shows play on in their windows; the
+    // covering window follows the root's size, so what is new stays black.
+    int screen = DefaultScreen(display);
+    monitors.Load(display, screen);
+    int w = DisplayWidth(display, screen), h = DisplayHeight(display, screen);
+    trc("monitors changed: %d now, the screen %d x %d\n", static_cast<int>(monitors.monitors.size()), w, h);
+    XWindowAttributes a;
+    if (XGetWindowAttributes(display, window, &a) && (a.width != w || a.height != h))
+        XMoveResizeWindow(display, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
+}
+
+void FXX11Saver::PaintBlack()
+{
+    // A hack's window that no show covers; the saver's own windows are black
+    // by their background.
+    if (session.mode != kHack || layout.black.empty())
+        return;
+    GC gc = XCreateGC(display, window, 0, nullptr);
+    XSetForeground(display, gc, BlackPixel(display, DefaultScreen(display)));
+    for (const FXRect& r : layout.black)
+        XFillRectangle(display, window, gc, r.left, r.top, static_cast<unsigned>(r.right - r.left),
+                       static_cast<unsigned>(r.bottom - r.top));
+    XFreeGC(display, gc);
+    XFlush(display);
 }
 
 void FXX11Saver::Grab()
@@ -180,13 +337,18 @@ void FXX11Saver::Translate(const XEvent& e)
         answer = session.Take(FXSaverInput::Pointer(e.xmotion.x_root, e.xmotion.y_root));
         break;
     case FocusOut:
-        if (e.xfocus.mode == NotifyNormal)
+        // Into one of the viewports is not away from the saver.
+        if (e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior)
             answer = session.Take(FXSaverInput::FocusLost());
         break;
     case ClientMessage:
         if (e.xclient.message_type == protocols && e.xclient.format == 32 &&
             static_cast<Atom>(e.xclient.data.l[0]) == deleteWindow)
             answer = session.Take(FXSaverInput::CloseRequest());
+        break;
+    case Expose:
+        if (e.xexpose.count == 0)
+            PaintBlack();
         break;
     case DestroyNotify:
         if (e.xdestroywindow.window == window) {
@@ -206,7 +368,9 @@ void FXX11Saver::Close()
     // The scene stops its render thread before anything is destroyed. A
     // thread that does not stop is blocked in Xlib, holding the display:
     // closing it, or the destructors at exit, would wait for ever.
-    if (session.EndScene() == FXSaverSession::kEndNow) {
+    bool stuck = session.mode == kFullScreen || session.mode == kHack ? !EndShows()
+                                                                      : session.EndScene() == FXSaverSession::kEndNow;
+    if (stuck) {
         std::fprintf(stderr, "lumenwhirl: the render thread is blocked in the window system; the saver ends\n");
         _exit(1);
     }
@@ -219,6 +383,11 @@ void FXX11Saver::Close()
 int FXX11Saver::Run(Mode mode, unsigned long target)
 {
     session.Create(mode);
+    if ((mode == kFullScreen || mode == kHack) && !monitorModeGiven) {
+        std::string text, why;
+        if (fxSaverConfigValue("monitors", &text) && !fxParseMonitorMode(text.c_str(), &monitorMode, &why))
+            std::fprintf(stderr, "lumenwhirl: %s in %s; each is used\n", why.c_str(), fxSaverConfigFile().c_str());
+    }
     XInitThreads(); // the render thread presents while this one reads events
     display = XOpenDisplay(nullptr);
     if (!display) {
@@ -243,14 +412,21 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
     // The window is created but not mapped: the capture inside sees the
     // desktop as the user left it.
     std::snprintf(vornPath, sizeof vornPath, "%s", fxSaverInstallFolder(argv0, &folderNote).c_str());
-    session.StartScene(glx.get());
+    const bool showSet = mode == kFullScreen || mode == kHack;
+    if (showSet)
+        StartShows();
+    else
+        session.StartScene(glx.get());
     trc("%s\n", folderNote.c_str());
     // The show plays on without its package (the trace log says why), but
     // a saver started by hand or by xscreensaver says it where it is seen.
     std::string why;
-    if (mode != kPreview && !fxHostScene().PackageLoaded() && !fxProbePackage(vornPath, &why))
+    bool loaded = showSet ? shows.AnyPackageLoaded() : fxHostScene().PackageLoaded();
+    if (mode != kPreview && (!showSet || !views.empty()) && !loaded && !fxProbePackage(vornPath, &why))
         std::fprintf(stderr, "lumenwhirl: cannot load the package %s\n", why.c_str());
+    PaintBlack();
     if (ownWindow) {
+        XMapSubwindows(display, window);
         XMapRaised(display, window);
         XSync(display, False);
         if (mode == kFullScreen)
@@ -266,7 +442,10 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
         while (XPending(display) && !destroyRequested) {
             XEvent e;
             XNextEvent(display, &e);
-            Translate(e);
+            if (watching && monitors.IsChange(display, &e))
+                FollowRoot();
+            else
+                Translate(e);
         }
         fd_set set;
         FD_ZERO(&set);

@@ -13,7 +13,8 @@
 namespace {
 
 const char* const kUsage =
-    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] | --record DIR [option ...]";
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--monitors each|span|primary] |\n"
+    "       --record DIR [option ...]";
 
 const char* const kSaverHelp =
     "\n"
@@ -26,6 +27,12 @@ const char* const kSaverHelp =
     "                      XSCREENSAVER_WINDOW when set; ends on SIGTERM/SIGINT\n"
     "  -window-id ID, --window-id ID\n"
     "                      as a hack into the window ID\n"
+    "  --monitors each|span|primary\n"
+    "                      full screen and as a hack: a show on each monitor\n"
+    "                      with its own part of the desktop (the default), one\n"
+    "                      show over all of them, or one on the primary monitor\n"
+    "                      and the others black; wins over the key monitors of\n"
+    "                      the configuration file\n"
     "  (none)              a normal window, closed by a key, its close button or\n"
     "                      the close rules\n"
     "  register_scrsaver   anywhere: writes the configuration file that names the\n"
@@ -71,6 +78,17 @@ int localSaver(int argc, char** argv)
         } else if (a == "-c" || a == "/c" || a == "-C" || a == "/C") {
             std::printf("Lumenwhirl has no settings.\n");
             return 0;
+        } else if (a == "-monitors" || a == "--monitors") {
+            // Strict: one of the words, as it is, nothing around it.
+            FXMonitorMode monitors = FXMonitorMode::each;
+            std::string why;
+            const char* v = hasValue ? argv[++i] : "";
+            bool blank = !*v;
+            for (const char* c = v; *c; ++c)
+                blank = blank || std::isspace(static_cast<unsigned char>(*c));
+            if (blank || !fxParseMonitorMode(v, &monitors, &why))
+                return fxUsageError("--monitors needs each, span or primary", kUsage);
+            saver.SetMonitorMode(monitors);
         } else if (a == "-root" || a == "--root") {
             hack = true;
         } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
@@ -101,7 +119,8 @@ int main(int argc, char** argv)
         if (status >= 0)
             return status;
     }
-    std::string help = std::string("usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n       ") +
+    std::string help = std::string("usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n"
+                                   "                  [--monitors each|span|primary]\n       ") +
                        kRecordUsage + kSaverHelp + kRecordHelp;
     return fxRecordMain(argc, argv, help.c_str(), kUsage);
 }

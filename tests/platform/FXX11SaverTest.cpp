@@ -29,6 +29,7 @@ bool FakeDestroy()
 {
     return true;
 }
+void FakeShows(const FXMonitorLayout&, const std::vector<void*>&, PScreenCapture*) {}
 
 class X11SaverTest : public ::testing::Test {
 protected:
@@ -45,11 +46,13 @@ protected:
         deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
         fxUseVirtualClock(1000.0);
         fxSetSaverScene(FakeInit, FakeDestroy);
+        FXX11Saver::SetShows(FakeShows, FakeDestroy);
     }
     void TearDown() override
     {
         Stop();
         fxSetSaverScene(nullptr, nullptr);
+        FXX11Saver::SetShows(nullptr, nullptr);
         fxUseRealClock();
         if (d)
             XCloseDisplay(d);
