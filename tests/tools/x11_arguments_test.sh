@@ -39,6 +39,9 @@ expect 2 "-window-id needs" -window-id 12junk
 expect 2 "-window-id needs" -window-id 0x100000000
 expect 2 "-p needs" -p " 12"
 expect 2 "-p needs" -p -5
+expect 2 "--monitors needs" -s --monitors both
+expect 2 "--monitors needs" -s --monitors " span"
+expect 2 "--monitors needs" -s --monitors
 for size in 64x48junk 64x48x2 x48 64x 64X48 " 64x48" 99999999999x48 8x48; do
     expect 2 "--size needs" --record "$work/out" --frames 1 --size "$size"
 done
