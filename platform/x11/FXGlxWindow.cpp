@@ -117,6 +117,10 @@ void FXGlxWindow::GetClientSize(int* w, int* h)
 
 void FXGlxWindow::GetScreenSize(int* w, int* h)
 {
+    if (monitorSized) {
+        GetClientSize(w, h);
+        return;
+    }
     XWindowAttributes a;
     if (XGetWindowAttributes(display, window, &a) && a.screen) {
         *w = WidthOfScreen(a.screen);

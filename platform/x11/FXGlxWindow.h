@@ -27,4 +27,7 @@ public:
 
     Display* display;
     Window window;
+    // The window is one monitor's (or the span of several): its own size
+    // is the screen size the show places its notices by.
+    bool monitorSized = false;
 };

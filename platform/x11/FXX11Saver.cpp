@@ -223,8 +223,10 @@ void FXX11Saver::StartShows()
     if (session.mode == kHack)
         LayOutHack(w, h);
     FXCropCapture desktop(pixels, w, h, pitch, localRect(0, 0, w, h));
-    for (Window v : views)
+    for (Window v : views) {
         viewGlx.push_back(std::make_unique<FXGlxWindow>(display, v));
+        viewGlx.back()->monitorSized = true;
+    }
     std::vector<void*> windows;
     for (auto& g : viewGlx)
         windows.push_back(g.get());

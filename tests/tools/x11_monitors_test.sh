@@ -7,7 +7,8 @@
 # second monitor stays black (primary), or one sheet carries both colours
 # across the bezel (span). A monitor removed and the screen grown during the
 # show leave it running, still covered, and a key ends it. As a hack in a
-# window over the second monitor, the sheet is that monitor's part.
+# window over the second monitor, the sheet is that monitor's part, and
+# in primary mode that window stays black.
 set -u
 lumenwhirl=$(realpath "$1") probe=$(realpath "$2") data=$(realpath "$3")
 source "$(dirname "$0")/lib.sh"
@@ -98,4 +99,11 @@ wait $pid; status=$?
 seen "$own_b" "$work/hack.txt" || fail "hack: no moment with the second monitor's own sheet in its window"
 seen "$crossed_b" "$work/hack.txt" && fail "hack: its sheet carried the first monitor's colour"
 [ $fails -eq $before ] || { echo "hack readings:"; cat "$work/hack.txt"; }
+# In primary mode the hack over the second monitor draws nothing there.
+"$lumenwhirl" -window-id "$(cat "$work/window")" --monitors primary > "$work/hack2.out" 2>&1 & pid=$!
+watch_root 10 "$work/hack2.txt"
+kill -TERM $pid
+ended_within $pid 2 || { fail "hack, primary: SIGTERM did not end it"; kill -9 $pid; }
+wait $pid
+seen '$7 < 99.5' "$work/hack2.txt" && fail "hack, primary: its window over the second monitor was not black"
 lw_passed "x11 monitors"
