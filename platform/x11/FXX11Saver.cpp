@@ -4,6 +4,7 @@
 #include "show/fxHostState.h"
 #include "host/fxProbePackage.h"
 #include "platform/posix/fxSaverConfig.h"
+#include "platform/x11/fxX11Desktop.h"
 #include "render/FXScrShot.h"
 #include "show/Scene.h"
 
@@ -236,7 +237,7 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
     deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     if (!MakeWindow(target))
         return 1;
-    capture = std::make_unique<FXX11Capture>(display, mode == kHack ? window : 0);
+    capture = fxX11DesktopCapture(display, mode, mode == kHack ? window : 0, desktopGiven ? &desktop : nullptr);
     fxSetScreenCapture(capture.get());
     glx = std::make_unique<FXGlxWindow>(display, window);
 

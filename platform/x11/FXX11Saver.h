@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host/FXSaverSession.h"
+#include "host/fxMonitorLayout.h"
 #include "platform/posix/FXEndWatchdog.h"
 #include "platform/x11/FXGlxWindow.h"
 #include "platform/x11/FXX11Capture.h"
@@ -36,6 +37,10 @@ public:
     // line for xscreensaver's programs list. The exit status.
     int Install();
 
+    // --desktop, when given; otherwise the configuration file's key decides.
+    bool desktopGiven = false;
+    FXDesktopSetting desktop;
+
 private:
     // First, so that it outlives everything an end may wait on.
     FXEndWatchdog watchdog;
@@ -45,7 +50,7 @@ private:
     Window window = 0;
     bool ownWindow = false;
     std::unique_ptr<FXGlxWindow> glx;
-    std::unique_ptr<FXX11Capture> capture;
+    std::unique_ptr<PScreenCapture> capture;
     Atom protocols = None, deleteWindow = None;
     std::string folderNote; // where the install folder came from, for the trace log
     bool destroyRequested = false;

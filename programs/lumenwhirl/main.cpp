@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
 
 const char* const kUsage =
-    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] | --record DIR [option ...]";
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--desktop capture|none|\"picture FILE\"] | --record DIR "
+    "[option ...]";
 
 const char* const kSaverHelp =
     "\n"
@@ -28,6 +30,13 @@ const char* const kSaverHelp =
     "                      as a hack into the window ID\n"
     "  (none)              a normal window, closed by a key, its close button or\n"
     "                      the close rules\n"
+    "  --desktop capture|none|\"picture FILE\"\n"
+    "                      what the sheet shows: the desktop as captured (the\n"
+    "                      default), the built-in picture (the screen is never\n"
+    "                      read) or the picture FILE scaled to cover the screen;\n"
+    "                      over the configuration file's key desktop. A hack\n"
+    "                      left at capture follows xscreensaver's\n"
+    "                      grabDesktopImages, chooseRandomImages, imageDirectory\n"
     "  register_scrsaver   anywhere: writes the configuration file that names the\n"
     "                      package folder and prints the line for xscreensaver\n"
     "\n";
@@ -73,6 +82,17 @@ int localSaver(int argc, char** argv)
             return 0;
         } else if (a == "-root" || a == "--root") {
             hack = true;
+        } else if (a == "--desktop" || a == "-desktop") {
+            std::string why;
+            if (!hasValue)
+                return fxUsageError("--desktop needs capture, none or \"picture FILE\"", kUsage);
+            if (!fxParseDesktopSetting(argv[++i], &saver.desktop, &why))
+                return fxUsageError(("--" + why).c_str(), kUsage);
+            // Named before the show moves the current directory.
+            std::error_code ec;
+            if (saver.desktop.source == FXDesktopSource::picture)
+                saver.desktop.file = std::filesystem::absolute(saver.desktop.file, ec).string();
+            saver.desktopGiven = true;
         } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
             hack = true;
             if (!localWindowId(argv[++i], &target))
