@@ -42,8 +42,8 @@ TEST(fxXScreenSaverPrefs, ReadsTheImageKeysWhateverTheSpacing)
                                  "chooseRandomImages: maybe\n"
                                  "programs:\t\\\n"
                                  "  GL: \"Lumenwhirl\" lumenwhirl --root \\n\\\n"
-                                 "  grabDesktopImages: False \\n\\\n"
-                                 "  - qix -root \\n\n"
+                                 "  - qix -root \\n\\\n"
+                                 "  grabDesktopImages: False\n"
                                  "imageDirectory: ~other/x\n",
                                  home);
     EXPECT_TRUE(p.grabDesktopImages);
