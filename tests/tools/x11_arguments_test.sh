@@ -3,18 +3,14 @@
 # window id that names no window (given by -window-id or by
 # XSCREENSAVER_WINDOW) ends with status 1, as -p does; a number with
 # trailing text, out of range or not finite is a usage error (status 2),
-# never read as its leading digits.
+# never read as its leading digits; so is a --desktop that is none of its
+# values, and the ones that are put their picture on the sheet.
 set -u
 lumenwhirl=$(realpath "$1") data=$(realpath "$2")
-work=$(mktemp -d)
-Xvfb -displayfd 3 -noreset -screen 0 320x240x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
-xvfb=$!
-trap 'kill $xvfb 2> /dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+source "$(dirname "$0")/lib.sh"
+lw_xvfb -screen 0 320x240x24
 mkdir "$work/data" && ln -s "$data/lwhirl.dat" "$work/data/lwhirl.dat"
-export DISPLAY=:$(cat "$work/display") LUMENWHIRL_PATH=$work/data
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+export LUMENWHIRL_PATH=$work/data
 
 # expect STATUS TEXT ARG...: the saver ends within 10 s with STATUS and
 # says TEXT.
@@ -63,15 +59,8 @@ grep -q "install folder from the program's data folder; $work/empty (LUMENWHIRL_
 # What --desktop puts on the sheet, with the root painted green: the
 # desktop as captured shows green, the built-in picture none (the screen
 # is not read), a picture file its own blue and no green. Counted on a
-# 64 x 48 copy of the screenshot: green, blue and lit pixels.
-tints() {
-    xwd -root -silent | convert xwd:- -scale 64x48\! txt:- 2> /dev/null | awk -F'[(),]' 'NR > 1 {
-        r = $(NF - 3) + 0; g = $(NF - 2) + 0; b = $(NF - 1) + 0
-        if (g > 60 && g > 2 * r && g > 2 * b) green++
-        if (b > 60 && b > 2 * r && b > 2 * g) blue++
-        if (r > 60 || g > 60 || b > 60) lit++
-    } END { printf "%d %d %d\n", green, blue, lit }'
-}
+# 64 x 48 copy of the screenshot (lw_tints).
+#
 # sheet NAME WANT ARG...: once the full-screen saver shows, a screenshot
 # within 20 s must meet the awk condition WANT on $1 green, $2 blue, $3
 # lit; unless WANT asks for green, no screenshot may show any.
@@ -83,7 +72,8 @@ sheet() {
     timeout 30 xdotool search --sync --onlyvisible --name '^Lumenwhirl$' > /dev/null ||
         fail "--desktop $name: the saver did not show"
     for i in $(seq 100); do
-        t=$(tints)
+        xwd -root -silent > "$work/shot.xwd"
+        t=$(lw_tints "$work/shot.xwd")
         case $want in *'$1 >'*) ;; *) [ "${t%% *}" = 0 ] || { fail "--desktop $name: green on the screen: $t"; break; } ;; esac
         echo "$t" | awk "{ exit !($want) }" && break
         sleep 0.2
@@ -100,4 +90,4 @@ if command -v convert > /dev/null; then
     sheet "picture" '$1 == 0 && $2 > 100' --desktop "picture $work/blue.png"
     grep -q "desktop picture: $work/blue.png" "$work/data/lwhirl.log" || fail "the trace log does not name the picture"
 fi
-if [ $fails -eq 0 ]; then echo "arguments: all checks passed"; else exit 1; fi
+lw_passed arguments
