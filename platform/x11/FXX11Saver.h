@@ -59,6 +59,10 @@ public:
     using ShowsEnd = bool (*)();
     static void SetShows(ShowsStart start, ShowsEnd end);
 
+    // --desktop, when given; otherwise the configuration file's key decides.
+    bool desktopGiven = false;
+    FXDesktopSetting desktop;
+
 private:
     // First, so that it outlives everything an end may wait on.
     FXEndWatchdog watchdog;
@@ -68,7 +72,7 @@ private:
     Window window = 0;
     bool ownWindow = false;
     std::unique_ptr<FXGlxWindow> glx;
-    std::unique_ptr<FXX11Capture> capture;
+    std::unique_ptr<PScreenCapture> capture;
     FXMonitorMode monitorMode = FXMonitorMode::each;
     bool monitorModeGiven = false;
     FXX11Monitors monitors;

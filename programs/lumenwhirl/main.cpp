@@ -8,13 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
 
 const char* const kUsage =
-    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--monitors each|span|primary] |\n"
-    "       --record DIR [option ...]";
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--monitors each|span|primary]
+"
+    "                  [--desktop capture|none|\"picture FILE\"] | --record DIR [option ...]";
 
 const char* const kSaverHelp =
     "\n"
@@ -35,6 +37,13 @@ const char* const kSaverHelp =
     "                      the configuration file\n"
     "  (none)              a normal window, closed by a key, its close button or\n"
     "                      the close rules\n"
+    "  --desktop capture|none|\"picture FILE\"\n"
+    "                      what the sheet shows: the desktop as captured (the\n"
+    "                      default), the built-in picture (the screen is never\n"
+    "                      read) or the picture FILE scaled to cover the screen;\n"
+    "                      over the configuration file's key desktop. A hack\n"
+    "                      left at capture follows xscreensaver's\n"
+    "                      grabDesktopImages, chooseRandomImages, imageDirectory\n"
     "  register_scrsaver   anywhere: writes the configuration file that names the\n"
     "                      package folder and prints the line for xscreensaver\n"
     "\n";
@@ -91,6 +100,17 @@ int localSaver(int argc, char** argv)
             saver.SetMonitorMode(monitors);
         } else if (a == "-root" || a == "--root") {
             hack = true;
+        } else if (a == "--desktop" || a == "-desktop") {
+            std::string why;
+            if (!hasValue)
+                return fxUsageError("--desktop needs capture, none or \"picture FILE\"", kUsage);
+            if (!fxParseDesktopSetting(argv[++i], &saver.desktop, &why))
+                return fxUsageError(("--" + why).c_str(), kUsage);
+            // Named before the show moves the current directory.
+            std::error_code ec;
+            if (saver.desktop.source == FXDesktopSource::picture)
+                saver.desktop.file = std::filesystem::absolute(saver.desktop.file, ec).string();
+            saver.desktopGiven = true;
         } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
             hack = true;
             if (!localWindowId(argv[++i], &target))
@@ -120,7 +140,7 @@ int main(int argc, char** argv)
             return status;
     }
     std::string help = std::string("usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n"
-                                   "                  [--monitors each|span|primary]\n       ") +
+                                   "                  [--monitors each|span|primary] [--desktop capture|none|\"picture FILE\"]\n       ") +
                        kRecordUsage + kSaverHelp + kRecordHelp;
     return fxRecordMain(argc, argv, help.c_str(), kUsage);
 }

@@ -3,7 +3,7 @@
 #include "base/fxTrace.h"
 #include "host/FXRecorder.h"
 #include "platform/egl/FXEglWindow.h"
-#include "platform/headless/FXPictureCapture.h"
+#include "host/FXPictureCapture.h"
 #include "platform/posix/fxSaverConfig.h"
 #include "show/fxHostState.h"
 

@@ -8,7 +8,7 @@
 #include "host/FXRecorder.h"
 #include "show/fxHostState.h"
 #include "platform/egl/FXEglWindow.h"
-#include "platform/headless/FXPictureCapture.h"
+#include "host/FXPictureCapture.h"
 #include "device/fxGLHeaders.h"
 #include "show/Scene.h"
 #include "support/PngWriter.h"

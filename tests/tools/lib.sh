@@ -15,6 +15,9 @@
 #   alive PID                 true while PID runs
 #   ended_within PID SECONDS  true when PID ends within SECONDS
 #   wait_until SECONDS CMD... polls CMD until it succeeds; false after SECONDS
+#   lw_tints XWD              "GREEN BLUE LIT": how many pixels of an xwd
+#                             screenshot, scaled to 64x48, are mostly green,
+#                             mostly blue, and not dark
 #   lw_passed NAME            "NAME: all checks passed", or exits 1 after failures
 
 work=$(mktemp -d)
@@ -62,6 +65,15 @@ lw_xvfb() {
     lw_track $xvfb
     wait_until 10 test -s "$work/display" || { fail "Xvfb did not start"; exit 1; }
     export DISPLAY=:$(cat "$work/display")
+}
+
+lw_tints() {
+    convert "xwd:$1" -scale 64x48\! txt:- 2> /dev/null | awk -F'[(),]' 'NR > 1 {
+        r = $(NF - 3) + 0; g = $(NF - 2) + 0; b = $(NF - 1) + 0
+        if (g > 60 && g > 2 * r && g > 2 * b) green++
+        if (b > 60 && b > 2 * r && b > 2 * g) blue++
+        if (r > 60 || g > 60 || b > 60) lit++
+    } END { printf "%d %d %d\n", green, blue, lit }'
 }
 
 lw_passed() {

@@ -2,7 +2,9 @@
 # The real xscreensaver daemon runs Lumenwhirl as its hack, on an Xvfb of its
 # own whose root shows a picture of four coloured blocks: once activated,
 # with the daemon's default fade and again without it, the screen must show
-# the show drawing those blocks on the sheet, each in its place. The daemon
+# the show drawing those blocks on the sheet, each in its place. With
+# grabDesktopImages off, over a green root, the sheet shows no green: the
+# built-in picture, or the picture xscreensaver's imageDirectory holds. The daemon
 # and its hacks are ended by their ids. Its home is a temporary folder, so
 # the settings of the user running the test are not touched. xscreensaver
 # refuses to run as root, so as root the daemon runs as the system user
@@ -101,9 +103,17 @@ blocks_in_place() {
     colours "$1" r 60 | grep -q 'R.*G' && colours "$1" r 420 | grep -q 'B.*Y' && colours "$1" c 60 | grep -q 'R.*B'
 }
 
-# One activation of a freshly started daemon with the given fade setting.
+# The sheet without the desktop: lit, moving, and not a pixel of the green
+# the root was painted with.
+no_green() { local t; t=$(lw_tints "$1"); [ "${t%% *}" = 0 ] && [ "${t##* }" -gt 300 ]; }
+# The sheet with xscreensaver's blue picture instead, and no green.
+blue_not_green() { local t; t=$(lw_tints "$1"); set -- $t; [ "$1" = 0 ] && [ "$2" -gt 100 ]; }
+
+# One activation of a freshly started daemon: the fade setting, what the
+# screen must show (a test on a screenshot), the image preferences.
 activation() {
-    local fade=$1 i hack= shot=0
+    local fade=$1 check=$2 name=$1 i hack= shot=0
+    [ $# -gt 2 ] && name=$3
     cat > "$work/home/.xscreensaver" << CONF
 mode:		one
 selected:	0
@@ -112,6 +122,7 @@ lock:		False
 splash:		False
 fade:		$fade
 unfade:		False
+${4:-}
 programs:	GL: "Lumenwhirl" $lumenwhirl --root \n
 CONF
     [ ${#as_user[@]} -gt 0 ] && chown lwsaver "$work/home/.xscreensaver"
@@ -135,31 +146,32 @@ CONF
         sleep 0.1
     done
     if [ -z "$hack" ]; then
-        fail "fade $fade: the daemon did not start lumenwhirl"
+        fail "$name: the daemon did not start lumenwhirl"
         sed 's/^/    daemon: /' "$work/daemon.log" | tail -20
         stop_daemon
         return
     fi
-    # The show on the screen: a picture that moves and has the blocks in place.
+    # The show on the screen: a picture that moves and passes the check.
     for i in $(seq 150); do
         xwd -root -silent > "$work/shot$((shot % 2)).xwd"
         shot=$((shot + 1))
         if [ $shot -ge 2 ] && ! cmp -s "$work/shot0.xwd" "$work/shot1.xwd" &&
-            blocks_in_place "$work/shot$(((shot - 1) % 2)).xwd"; then
+            $check "$work/shot$(((shot - 1) % 2)).xwd"; then
             break
         fi
         sleep 0.1
     done
     if [ "$i" -eq 150 ]; then
-        fail "fade $fade: the screen never showed the desktop's blocks on the moving sheet"
-        echo "    top row: $(colours "$work/shot0.xwd" r 60), bottom row: $(colours "$work/shot0.xwd" r 420)"
+        fail "$name: the moving sheet never passed $check"
+        echo "    top row: $(colours "$work/shot0.xwd" r 60), bottom row: $(colours "$work/shot0.xwd" r 420)," \
+            "green, blue, lit: $(lw_tints "$work/shot0.xwd")"
     fi
-    grep -q "FXPackage::Load" "$work/data/lwhirl.log" 2> /dev/null || fail "fade $fade: the hack did not load the package"
-    grep -q "#ERROR" "$work/data/lwhirl.log" 2> /dev/null && fail "fade $fade: errors in the hack's trace log"
+    grep -q "FXPackage::Load" "$work/data/lwhirl.log" 2> /dev/null || fail "$name: the hack did not load the package"
+    grep -q "#ERROR" "$work/data/lwhirl.log" 2> /dev/null && fail "$name: errors in the hack's trace log"
     run xscreensaver-command -exit > /dev/null 2>&1
     for i in $(seq 50); do runs_lumenwhirl "$hack" || break; sleep 0.1; done
     if runs_lumenwhirl "$hack"; then
-        fail "fade $fade: lumenwhirl outlived the daemon"
+        fail "$name: lumenwhirl outlived the daemon"
         ps -o pid,ppid,stat,etime,args -p "$hack" | sed 's/^/    /'
         tail -5 "$work/data/lwhirl.log" 2> /dev/null | sed 's/^/    trace: /'
         kill -9 "$hack" 2> /dev/null # orphaned by then: not in the daemon's family
@@ -167,7 +179,22 @@ CONF
     stop_daemon
 }
 
-activation True
-activation False
+activation True blocks_in_place "fade True"
+activation False blocks_in_place "fade False"
+# grabDesktopImages off: the screen is never read, the sheet carries the
+# built-in picture, or with chooseRandomImages one from imageDirectory.
+convert -size 640x480 xc:'#00ff00' "$work/green.png"
+display -window root "$work/green.png"
+mkdir -p "$work/home/Pictures/2026"
+convert -size 400x300 xc:'#0000ff' "$work/home/Pictures/2026/blue.jpg"
+echo "no picture" > "$work/home/Pictures/readme.txt"
+[ ${#as_user[@]} -gt 0 ] && chown -R lwsaver "$work/home/Pictures"
+activation False no_green "grabDesktopImages False" "grabDesktopImages:	False
+chooseRandomImages:	False"
+grep -q "grabDesktopImages is off: the built-in picture" "$work/data/lwhirl.log" ||
+    fail "grabDesktopImages False: the trace log does not say why the desktop is not shown"
+activation False blue_not_green "chooseRandomImages True" "grabDesktopImages:	False
+chooseRandomImages:	True
+imageDirectory:	~/Pictures"
 
 lw_passed xscreensaver
