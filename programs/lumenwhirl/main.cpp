@@ -14,8 +14,7 @@
 namespace {
 
 const char* const kUsage =
-    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--monitors each|span|primary]
-"
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--monitors each|span|primary]\n"
     "                  [--desktop capture|none|\"picture FILE\"] | --record DIR [option ...]";
 
 const char* const kSaverHelp =
