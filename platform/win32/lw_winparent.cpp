@@ -7,6 +7,9 @@
 //   lw_winparent close [HWND]   posts WM_CLOSE to the saver's window, the
 //                               top-level one or the one inside HWND; exit
 //                               status 1 when there is none
+//   lw_winparent rect           prints the top-level saver window's
+//                               rectangle on the screen, "L T R B", then
+//                               one line for each of its child windows
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -38,12 +41,36 @@ int localClose(const char* parent)
     return 0;
 }
 
+BOOL CALLBACK localPrintChild(HWND w, LPARAM)
+{
+    RECT r;
+    if (GetWindowRect(w, &r))
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
+int localRect()
+{
+    HWND saver = FindWindowA(kSaverClass, nullptr);
+    RECT r;
+    if (!saver || !GetWindowRect(saver, &r)) {
+        std::fprintf(stderr, "lw_winparent: no saver window\n");
+        return 1;
+    }
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    EnumChildWindows(saver, localPrintChild, 0);
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "close") == 0)
         return localClose(argc > 2 ? argv[2] : nullptr);
+    if (argc > 1 && std::strcmp(argv[1], "rect") == 0)
+        return localRect();
     bool focus = argc > 1 && std::strcmp(argv[1], "focus") == 0;
     const char* time = argc > (focus ? 2 : 1) ? argv[focus ? 2 : 1] : "5";
     int seconds = std::atoi(time);
