@@ -9,7 +9,7 @@
 //                               status 1 when there is none
 //   lw_winparent rect           prints the top-level saver window's
 //                               rectangle on the screen, "L T R B", then
-//                               one line for each of its child windows
+//                               one line for each visible window it owns
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -41,10 +41,10 @@ int localClose(const char* parent)
     return 0;
 }
 
-BOOL CALLBACK localPrintChild(HWND w, LPARAM)
+BOOL CALLBACK localPrintOwned(HWND w, LPARAM owner)
 {
     RECT r;
-    if (GetWindowRect(w, &r))
+    if (GetWindow(w, GW_OWNER) == reinterpret_cast<HWND>(owner) && IsWindowVisible(w) && GetWindowRect(w, &r))
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
     return TRUE;
 }
@@ -58,7 +58,7 @@ int localRect()
         return 1;
     }
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    EnumChildWindows(saver, localPrintChild, 0);
+    EnumWindows(localPrintOwned, reinterpret_cast<LPARAM>(saver));
     std::fflush(stdout);
     return 0;
 }

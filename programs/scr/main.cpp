@@ -98,7 +98,7 @@ public:
     }
 
     const char* CommandLine() override { return GetCommandLineA(); }
-    void DestroyWindow(void* w) override { ::DestroyWindow(static_cast<HWND>(w)); }
+    void DestroyWindow(void* w) override;
     void ValidateRect(void* w) override { ::ValidateRect(static_cast<HWND>(w), nullptr); }
     long DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr_t lParam) override;
     // The registry value "path": the user's own (HKCU), then the
@@ -156,7 +156,7 @@ BOOL CALLBACK localAddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
 }
 
 // The monitors as the system lists them. LUMENWHIRL_TEST_MONITORS replaces
-// them with "WxH+X+Y ..." (the first one primary), for tests on a system
+// them with "WxH+X+Y,..." (the first one primary), for tests on a system
 // that has one monitor where the screen holds several.
 std::vector<FXMonitor> localMonitors()
 {
@@ -166,12 +166,14 @@ std::vector<FXMonitor> localMonitors()
     if (n > 0 && n < sizeof fake) {
         const char* p = fake;
         int w, h, x, y, used;
-        while (std::sscanf(p, " %dx%d%d%d%n", &w, &h, &x, &y, &used) == 4) {
+        while (std::sscanf(p, " %dx%d%d%d%n", &w, &h, &x, &y, &used) == 4 && w > 0 && h > 0) {
             FXMonitor m;
             m.rect.Set(x, y, x + w, y + h);
             m.primary = list.empty();
             list.push_back(m);
             p += used;
+            while (*p == ',' || *p == ' ')
+                ++p;
         }
         return list;
     }
@@ -211,7 +213,10 @@ bool localDesktopPicture(const FXDesktopSetting& setting, int w, int h, FXPictur
     return false;
 }
 
-// The full-screen shows: a child window of the saver window per viewport.
+// The full-screen shows, each on a window of its own over its viewport:
+// popups owned by the saver window, so that they stay above it, and never
+// active, so that the keys and the focus stay with it. (Not child windows:
+// wine does not show GL drawn into a child window.)
 class LocalShows {
 public:
     HWND parent = nullptr;
@@ -219,10 +224,14 @@ public:
     FXShowSet set;
 
     void Create(HWND saver);
+    // Shows the views once the saver window is on the screen.
+    void Show();
+    // Windows destroys owned windows before their owner: the saver window
+    // lets them go first, and Destroy ends them after their shows.
+    void Disown();
     bool Destroy();
     // After a change of the display: the saver window over the new virtual
-    // screen, every show where it was on the screen. A part that is new
-    // stays black.
+    // screen; the shows stay where they are. A part that is new is black.
     void Follow();
 };
 
@@ -267,10 +276,21 @@ void LocalShows::Create(HWND saver)
     }
     std::vector<void*> windows;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(saver, GWLP_HINSTANCE));
-    for (const FXViewport& v : layout.viewports) {
-        HWND view = CreateWindowExA(0, kViewClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, v.rect.left,
-                                    v.rect.top, v.rect.right - v.rect.left, v.rect.bottom - v.rect.top, saver,
-                                    nullptr, instance, nullptr);
+    // One show over the whole window draws on the window itself, as on a
+    // single monitor; otherwise each show gets a child window.
+    FXRect whole;
+    whole.Set(0, 0, screen.right - screen.left, screen.bottom - screen.top);
+    const FXRect& first = layout.viewports.empty() ? whole : layout.viewports[0].rect;
+    bool onSaver = layout.viewports.size() == 1 && first.left == 0 && first.top == 0 &&
+                   first.right == whole.right && first.bottom == whole.bottom;
+    if (onSaver)
+        windows.push_back(localHost.GLWindow(saver));
+    for (size_t i = onSaver ? 1 : 0; i < layout.viewports.size(); ++i) {
+        const FXViewport& v = layout.viewports[i];
+        HWND view = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kViewClassName, "",
+                                    WS_POPUP, screen.left + v.rect.left, screen.top + v.rect.top,
+                                    v.rect.right - v.rect.left, v.rect.bottom - v.rect.top, saver, nullptr,
+                                    instance, nullptr);
         if (!view) {
             err("no window for the show at %d, %d\n", v.rect.left, v.rect.top);
             continue;
@@ -282,12 +302,26 @@ void LocalShows::Create(HWND saver)
     set.Create(layout, windows, source);
 }
 
+void LocalShows::Show()
+{
+    for (HWND v : views)
+        ShowWindow(v, SW_SHOWNOACTIVATE);
+}
+
+void LocalShows::Disown()
+{
+    for (HWND v : views)
+        SetWindowLongPtrA(v, GWLP_HWNDPARENT, 0);
+}
+
 bool LocalShows::Destroy()
 {
     if (!set.Destroy())
         return false;
     localHost.ReleaseGLWindows();
-    views.clear(); // destroyed with the saver window
+    for (HWND v : views)
+        ::DestroyWindow(v);
+    views.clear();
     parent = nullptr;
     return true;
 }
@@ -297,14 +331,8 @@ void LocalShows::Follow()
     if (!parent)
         return;
     FXRect screen = fxWin32VirtualScreen();
-    std::vector<RECT> places(views.size());
-    for (size_t i = 0; i < views.size(); ++i)
-        GetWindowRect(views[i], &places[i]);
     SetWindowPos(parent, nullptr, screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    for (size_t i = 0; i < views.size(); ++i)
-        SetWindowPos(views[i], nullptr, places[i].left - screen.left, places[i].top - screen.top, 0, 0,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
     trc("display changed: the virtual screen is %d x %d at %d, %d\n", screen.right - screen.left,
         screen.bottom - screen.top, screen.left, screen.top);
 }
@@ -317,6 +345,13 @@ void localStartShows(void* window, bool)
 bool localEndShows()
 {
     return localShows.Destroy();
+}
+
+void LocalHost::DestroyWindow(void* w)
+{
+    if (!fChildPreview)
+        localShows.Disown();
+    ::DestroyWindow(static_cast<HWND>(w));
 }
 
 // The pointer, buttons, the wheel and the focus go to the session; the
@@ -386,6 +421,16 @@ long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr
 
 LRESULT CALLBACK localWndProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
 {
+    // Full screen, what no show covers is black; the shows' windows are
+    // clipped out.
+    if (m == WM_PAINT && !fChildPreview) {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(w, &ps)) {
+            FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            EndPaint(w, &ps);
+        }
+        return 0;
+    }
     long r = ScreenSaverProc(w, m, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam));
     if (m == WM_DESTROY) {
         if (r != 0) {
@@ -406,9 +451,14 @@ LRESULT CALLBACK localWndProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
 // the pointer in the saver window's coordinates.
 LRESULT CALLBACK localViewProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
 {
+    HWND saver = localShows.parent;
+    if (!saver)
+        return DefWindowProcA(w, m, wParam, lParam);
     switch (m) {
     case WM_ERASEBKGND:
         return 1; // the show draws every pixel
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
     case WM_PAINT:
         ValidateRect(w, nullptr);
         return 0;
@@ -418,8 +468,8 @@ LRESULT CALLBACK localViewProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONDOWN:
     case WM_XBUTTONDOWN: {
         POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        MapWindowPoints(w, GetParent(w), &p, 1);
-        return SendMessageA(GetParent(w), m, wParam,
+        MapWindowPoints(w, saver, &p, 1);
+        return SendMessageA(saver, m, wParam,
                             MAKELPARAM(static_cast<WORD>(static_cast<short>(p.x)), static_cast<WORD>(static_cast<short>(p.y))));
     }
     case WM_SETCURSOR:
@@ -431,7 +481,7 @@ LRESULT CALLBACK localViewProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
     case WM_SYSCHAR:
-        return SendMessageA(GetParent(w), m, wParam, lParam);
+        return SendMessageA(saver, m, wParam, lParam);
     default:
         return DefWindowProcA(w, m, wParam, lParam);
     }
@@ -522,6 +572,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             if (GetCursorPos(&p))
                 fxSaverSession().SetPointerOrigin(p.x, p.y);
             ShowWindow(wnd, SW_SHOW);
+            localShows.Show();
             SetForegroundWindow(wnd);
             ShowCursor(FALSE);
         }
