@@ -7,6 +7,8 @@
 //   lw_winparent close [HWND]   posts WM_CLOSE to the saver's window, the
 //                               top-level one or the one inside HWND; exit
 //                               status 1 when there is none
+//   lw_winparent display        sends the top-level saver window the
+//                               message of a changed display
 //   lw_winparent rect           prints the top-level saver window's
 //                               rectangle on the screen, "L T R B", then
 //                               one line for each visible window it owns
@@ -49,6 +51,17 @@ BOOL CALLBACK localPrintOwned(HWND w, LPARAM owner)
     return TRUE;
 }
 
+int localDisplayChanged()
+{
+    HWND saver = FindWindowA(kSaverClass, nullptr);
+    if (!saver) {
+        std::fprintf(stderr, "lw_winparent: no saver window\n");
+        return 1;
+    }
+    SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    return 0;
+}
+
 int localRect()
 {
     HWND saver = FindWindowA(kSaverClass, nullptr);
@@ -69,6 +82,8 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "close") == 0)
         return localClose(argc > 2 ? argv[2] : nullptr);
+    if (argc > 1 && std::strcmp(argv[1], "display") == 0)
+        return localDisplayChanged();
     if (argc > 1 && std::strcmp(argv[1], "rect") == 0)
         return localRect();
     bool focus = argc > 1 && std::strcmp(argv[1], "focus") == 0;

@@ -4,7 +4,8 @@
 // a given window), the message loop and DefScreenSaverProc, which hands the
 // pointer, buttons and focus to the saver's session. The rules stay there.
 // Full screen, the saver window covers the whole virtual screen, black,
-// with a child window per viewport of the monitor layout, one show on each.
+// with a show on a window of its own over each viewport of the monitor
+// layout (or on the saver window itself when one show covers it all).
 #include "base/fxPaths.h"
 #include "base/fxTrace.h"
 #include "host/FXRecordWindow.h"
@@ -59,7 +60,8 @@ bool localReadValue(HKEY root, const char* name, char* buf, DWORD size)
 std::string localSetting(const char* name)
 {
     char buf[1024];
-    if (localReadValue(HKEY_CURRENT_USER, name, buf, sizeof buf) || localReadValue(HKEY_LOCAL_MACHINE, name, buf, sizeof buf))
+    if (localReadValue(HKEY_CURRENT_USER, name, buf, sizeof buf) ||
+        localReadValue(HKEY_LOCAL_MACHINE, name, buf, sizeof buf))
         return buf;
     return std::string();
 }
@@ -277,7 +279,7 @@ void LocalShows::Create(HWND saver)
     std::vector<void*> windows;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(saver, GWLP_HINSTANCE));
     // One show over the whole window draws on the window itself, as on a
-    // single monitor; otherwise each show gets a child window.
+    // single monitor; otherwise each show gets a window of its own.
     FXRect whole;
     whole.Set(0, 0, screen.right - screen.left, screen.bottom - screen.top);
     const FXRect& first = layout.viewports.empty() ? whole : layout.viewports[0].rect;
@@ -469,8 +471,8 @@ LRESULT CALLBACK localViewProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
     case WM_XBUTTONDOWN: {
         POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         MapWindowPoints(w, saver, &p, 1);
-        return SendMessageA(saver, m, wParam,
-                            MAKELPARAM(static_cast<WORD>(static_cast<short>(p.x)), static_cast<WORD>(static_cast<short>(p.y))));
+        WORD x = static_cast<WORD>(static_cast<short>(p.x)), y = static_cast<WORD>(static_cast<short>(p.y));
+        return SendMessageA(saver, m, wParam, MAKELPARAM(x, y));
     }
     case WM_SETCURSOR:
     case WM_MOUSEWHEEL:

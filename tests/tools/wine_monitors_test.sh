@@ -5,11 +5,11 @@
 # the saver's monitor list is replaced (LUMENWHIRL_TEST_MONITORS) where two
 # are wanted. Checks that /s covers the whole virtual screen with the
 # captured desktop on the sheet over its full width; that with two monitors
-# each shows its own sheet on a window of its own, the rest is black, and
-# the pointer over the second one ends the saver after the grace time; that
-# the registry's monitors = primary leaves the second monitor black and
-# desktop = none keeps the screen off the sheet; that desktop = picture FILE
-# puts that picture there.
+# each shows its own sheet on a window of its own, the rest is black, a
+# display change leaves it running, and the pointer over the second one
+# ends it after the grace time; that the registry's monitors = primary
+# leaves the second monitor black and desktop = none keeps the screen off
+# the sheet; that desktop = picture FILE puts that picture there.
 # Usage: tests/tools/wine_monitors_test.sh [SCR] [PACKAGE]
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -75,7 +75,8 @@ setting path "$(winepath -w "$work/data")"
 
 say "/s as wine lists the monitors: one window over the virtual screen, the desktop on the sheet"
 start_saver
-[ "$(head -1 "$work/rect.txt")" = "0 0 2304 768" ] || fail "the saver window is not the virtual screen: $(cat "$work/rect.txt")"
+[ "$(head -1 "$work/rect.txt")" = "0 0 2304 768" ] ||
+    fail "the saver window is not the virtual screen: $(cat "$work/rect.txt")"
 logged "virtual screen 2304 x 768 at 0, 0"
 a=$(share "$work/shot.png" $left "$yellow") b=$(share "$work/shot.png" $right "$yellow")
 say "the yellow desktop on the sheet: $a / 1000 of the left monitor, $b of the right one"
@@ -92,6 +93,10 @@ g=$(share "$work/shot.png" 1280x48+0+720 "$lit")
 say "the sheet: $a / 1000 of the left monitor, $b of the right one; $g lit below the left one"
 [ "$a" -gt 150 ] && [ "$b" -gt 150 ] || fail "a monitor has no sheet with the desktop ($a, $b)"
 [ "$g" -eq 0 ] || fail "the part below the smaller monitor is not black ($g / 1000 lit)"
+(cd "$work" && wine lw_winparent.exe display) || fail "no saver window to tell of a changed display"
+sleep 0.5
+alive "$saver" || fail "a display change ended the saver"
+logged "display changed: the virtual screen is 2304 x 768 at 0, 0"
 while [ $((SECONDS - shown)) -lt 5 ]; do sleep 0.2; done
 xdotool mousemove 1500 300 mousemove 1700 400
 ended_within "$saver" 5 || { fail "the pointer over the second monitor did not end the saver"; end_saver; }
