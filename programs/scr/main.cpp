@@ -415,6 +415,7 @@ long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr
     // As the library does: a close request, posted. Destroying the window
     // here, inside its activation messages, would re-enter them.
     if (answer == FXSaverSession::kClose) {
+        trc("close asked for by message 0x%04x\n", m);
         PostMessageA(wnd, WM_CLOSE, 0, 0);
         return 0;
     }
