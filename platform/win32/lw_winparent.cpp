@@ -7,6 +7,11 @@
 //   lw_winparent close [HWND]   posts WM_CLOSE to the saver's window, the
 //                               top-level one or the one inside HWND; exit
 //                               status 1 when there is none
+//   lw_winparent display        sends the top-level saver window the
+//                               message of a changed display
+//   lw_winparent rect           prints the top-level saver window's
+//                               rectangle on the screen, "L T R B", then
+//                               one line for each visible window it owns
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -38,12 +43,49 @@ int localClose(const char* parent)
     return 0;
 }
 
+BOOL CALLBACK localPrintOwned(HWND w, LPARAM owner)
+{
+    RECT r;
+    if (GetWindow(w, GW_OWNER) == reinterpret_cast<HWND>(owner) && IsWindowVisible(w) && GetWindowRect(w, &r))
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
+int localDisplayChanged()
+{
+    HWND saver = FindWindowA(kSaverClass, nullptr);
+    if (!saver) {
+        std::fprintf(stderr, "lw_winparent: no saver window\n");
+        return 1;
+    }
+    SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    return 0;
+}
+
+int localRect()
+{
+    HWND saver = FindWindowA(kSaverClass, nullptr);
+    RECT r;
+    if (!saver || !GetWindowRect(saver, &r)) {
+        std::fprintf(stderr, "lw_winparent: no saver window\n");
+        return 1;
+    }
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    EnumWindows(localPrintOwned, reinterpret_cast<LPARAM>(saver));
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "close") == 0)
         return localClose(argc > 2 ? argv[2] : nullptr);
+    if (argc > 1 && std::strcmp(argv[1], "display") == 0)
+        return localDisplayChanged();
+    if (argc > 1 && std::strcmp(argv[1], "rect") == 0)
+        return localRect();
     bool focus = argc > 1 && std::strcmp(argv[1], "focus") == 0;
     const char* time = argc > (focus ? 2 : 1) ? argv[focus ? 2 : 1] : "5";
     int seconds = std::atoi(time);
