@@ -7,9 +7,14 @@
 #include "render/fxDevil.h"
 
 #include <climits>
+#include <mutex>
 #include <string>
 
 namespace {
+
+// DevIL keeps one bound image for the process: shows decoding side by side
+// (one render thread per monitor) take turns.
+std::mutex localDevilLock;
 
 // The bound image converted to channels bytes a pixel into out; the size
 // checks keep the copy inside the library's buffer whatever it decoded.
@@ -55,6 +60,7 @@ bool FXDevilCodec::Decode(const char* path, int type, const void* bytes, size_t 
             *why = "too large to read in the memory there is";
         return false;
     }
+    std::lock_guard<std::mutex> hold(localDevilLock);
     ILuint image = 0;
     pilGenImages(1, &image);
     pilBindImage(image);
@@ -77,6 +83,7 @@ bool FXDevilCodec::Save(const char* path, int w, int h, int channels, const unsi
     if (!path || !*path || !pilGenImages || w <= 0 || h <= 0 || !pixels)
         return false;
     ILenum format = channels == 4 ? kIlRgba : (channels == 3 ? kIlRgb : kIlLuminance);
+    std::lock_guard<std::mutex> hold(localDevilLock);
     ILuint image = 0;
     pilGenImages(1, &image);
     pilBindImage(image);

@@ -104,10 +104,7 @@ FXWaylandSaver::~FXWaylandSaver()
         ext_idle_notification_v1_destroy(idleNotification);
     if (kdeIdleTimeout)
         org_kde_kwin_idle_timeout_release(kdeIdleTimeout);
-    if (keyboard)
-        wl_keyboard_destroy(keyboard);
-    if (pointer)
-        wl_pointer_destroy(pointer);
+    SeatCapabilities(0);
     wl_display_disconnect(display);
 }
 
@@ -205,6 +202,23 @@ void FXWaylandSaver::Input(const FXSaverInput& in)
 
 void FXWaylandSaver::SeatCapabilities(uint32_t caps)
 {
+    // A device that goes (a virtual keyboard ending) takes its object along;
+    // the next one that comes gets a new one.
+    if (!(caps & WL_SEAT_CAPABILITY_KEYBOARD) && keyboard) {
+        if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)
+            wl_keyboard_release(keyboard);
+        else
+            wl_keyboard_destroy(keyboard);
+        keyboard = nullptr;
+    }
+    if (!(caps & WL_SEAT_CAPABILITY_POINTER) && pointer) {
+        if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION)
+            wl_pointer_release(pointer);
+        else
+            wl_pointer_destroy(pointer);
+        pointer = nullptr;
+        pointerOutput = nullptr;
+    }
     if ((caps & WL_SEAT_CAPABILITY_KEYBOARD) && !keyboard) {
         keyboard = wl_seat_get_keyboard(seat);
         static wl_keyboard_listener listener = {};
@@ -232,6 +246,18 @@ void FXWaylandSaver::SeatCapabilities(uint32_t caps)
         listener.modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {};
         listener.repeat_info = [](void*, wl_keyboard*, int32_t, int32_t) {};
         wl_keyboard_add_listener(keyboard, &listener, this);
+        // A keyboard that comes while the saver has the focus is not told
+        // so by every compositor (sway 1.7 tells only windows): taking the
+        // keyboard again hands it the focus.
+        for (auto& o : outputs) {
+            if (!o->layer || !o->configured)
+                continue;
+            zwlr_layer_surface_v1_set_keyboard_interactivity(o->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+            wl_surface_commit(o->surface);
+            zwlr_layer_surface_v1_set_keyboard_interactivity(o->layer,
+                                                             ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+            wl_surface_commit(o->surface);
+        }
     }
     if ((caps & WL_SEAT_CAPABILITY_POINTER) && !pointer) {
         pointer = wl_seat_get_pointer(seat);
