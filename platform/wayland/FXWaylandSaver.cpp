@@ -42,7 +42,7 @@ void localOnSignal(int)
 }
 
 // A saver told to end, or whose compositor went, is gone within this.
-const double kEndSeconds = 1.0;
+const double kEndSeconds = 1.5;
 
 void localSay(const char* text)
 {
@@ -223,25 +223,13 @@ void FXWaylandSaver::SeatCapabilities(uint32_t caps)
         keyboard = wl_seat_get_keyboard(seat);
         static wl_keyboard_listener listener = {};
         listener.keymap = [](void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); };
-        listener.enter = [](void* data, wl_keyboard*, uint32_t, wl_surface*, wl_array* keys) {
-            auto* self = static_cast<FXWaylandSaver*>(data);
-            self->heldKeys.clear();
-            const uint32_t* k = static_cast<const uint32_t*>(keys->data);
-            for (size_t i = 0; i < keys->size / sizeof(uint32_t); ++i)
-                self->heldKeys.push_back(k[i]);
-        };
+        listener.enter = [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {};
         listener.leave = [](void*, wl_keyboard*, uint32_t, wl_surface*) {};
-        listener.key = [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
-            auto* self = static_cast<FXWaylandSaver*>(data);
-            auto held = std::find(self->heldKeys.begin(), self->heldKeys.end(), key);
-            // The release of a key that was down before the saver came (the
-            // Enter that started it) is not the user's answer to the show.
-            if (held != self->heldKeys.end()) {
-                self->heldKeys.erase(held);
-                if (state == WL_KEYBOARD_KEY_STATE_RELEASED)
-                    return;
-            }
-            self->Input(FXSaverInput::Key());
+        // Presses and releases alike, as on the other window systems (a
+        // keyboard that comes during the show may see its first press
+        // before the focus, and only the release on the saver).
+        listener.key = [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t) {
+            static_cast<FXWaylandSaver*>(data)->Input(FXSaverInput::Key());
         };
         listener.modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {};
         listener.repeat_info = [](void*, wl_keyboard*, int32_t, int32_t) {};
@@ -465,9 +453,15 @@ void FXWaylandSaver::Tidy()
 
 bool FXWaylandSaver::EndShows()
 {
-    for (auto& o : outputs)
+    // Every render thread is told first, so that they finish their frames
+    // side by side, not one after the other.
+    for (auto& o : outputs) {
         if (o->window)
             o->window->Abandon();
+        if (o->show)
+            o->show->Device().stopRequested = true;
+    }
+    double start = fxGetTime();
     bool stopped = true;
     for (auto& o : outputs) {
         if (o->show && !o->show->Destroy()) {
@@ -482,6 +476,8 @@ bool FXWaylandSaver::EndShows()
         Uncover(o.get());
         o->closed = closed;
     }
+    if (showing)
+        trc("the shows ended in %.2f s\n", fxGetTime() - start);
     showing = false;
     return true;
 }
@@ -491,7 +487,6 @@ FXWaylandSaver::End FXWaylandSaver::Show()
     session.Create(FXSaverSession::kFullScreen);
     closeRequested = false;
     pointerOutput = nullptr;
-    heldKeys.clear();
     showing = true;
     for (auto& o : outputs)
         o->closed = false;
@@ -525,13 +520,16 @@ int FXWaylandSaver::Finish(End end)
         std::snprintf(text, sizeof text, "lumenwhirl: the connection to the Wayland compositor is lost (%s); the "
                                          "saver ends", std::strerror(code ? code : EPIPE));
         localSay(text);
+        // As on a lost X display: the render threads' objects hang on the
+        // dead connection, and nothing remains to hand back to it.
+        _exit(1);
     }
     watchdog.Arm();
     if (!EndShows()) {
         localSay("lumenwhirl: a show's render thread does not stop; the saver ends");
         _exit(1);
     }
-    return end == kLost ? 1 : 0;
+    return 0;
 }
 
 int FXWaylandSaver::Run()

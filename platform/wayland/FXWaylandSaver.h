@@ -70,7 +70,6 @@ private:
     org_kde_kwin_idle_timeout* kdeIdleTimeout = nullptr;
     std::vector<std::unique_ptr<Output>> outputs;
     Output* pointerOutput = nullptr;  // the output whose surface has the pointer
-    std::vector<uint32_t> heldKeys;   // pressed before the saver had the keyboard
     bool showing = false;
     bool closeRequested = false;
     bool idle = false;
