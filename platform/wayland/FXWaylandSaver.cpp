@@ -24,6 +24,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <linux/input-event-codes.h>
@@ -91,6 +92,19 @@ struct FXWaylandSaver::Output {
 };
 
 FXWaylandSaver::FXWaylandSaver(const char* argv0) : argv0(argv0) {}
+
+void FXWaylandSaver::Note(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (tracing)
+        trc("%s", text);
+    else
+        early.push_back(text);
+}
 
 FXWaylandSaver::~FXWaylandSaver()
 {
@@ -325,7 +339,7 @@ bool FXWaylandSaver::Connect()
         err("lumenwhirl: the setting desktop: %s\n", why.c_str());
     std::string note;
     std::snprintf(vornPath, sizeof vornPath, "%s", fxSaverInstallFolder(argv0, &note).c_str());
-    trc("%s\n", note.c_str());
+    Note("%s\n", note.c_str());
     return true;
 }
 
@@ -334,13 +348,13 @@ void FXWaylandSaver::Capture(Output* o)
     o->capture.reset();
     const char* name = o->label.empty() ? "an output" : o->label.c_str();
     if (desktop.source == FXDesktopSource::none) {
-        trc("%s: the desktop setting is none: the built-in picture\n", name);
+        Note("%s: the desktop setting is none: the built-in picture\n", name);
     } else if (desktop.source == FXDesktopSource::picture) {
         auto picture = std::make_unique<FXPictureCapture>();
         picture->SetFile(desktop.file.c_str());
         o->capture = std::move(picture);
     } else if (!screencopy || !shm) {
-        trc("%s: the compositor offers no zwlr_screencopy_manager_v1 to copy the desktop: the built-in picture\n",
+        Note("%s: the compositor offers no zwlr_screencopy_manager_v1 to copy the desktop: the built-in picture\n",
             name);
     } else {
         auto copy = std::make_unique<FXWaylandCapture>();
@@ -348,7 +362,7 @@ void FXWaylandSaver::Capture(Output* o)
         if (copy->Take(display, shm, screencopy, o->output, &why))
             o->capture = std::move(copy);
         else
-            trc("%s: %s: the built-in picture\n", name, why.c_str());
+            Note("%s: %s: the built-in picture\n", name, why.c_str());
     }
 }
 
@@ -396,12 +410,17 @@ void FXWaylandSaver::Cover(Output* o)
         o->window.reset();
         return;
     }
-    trc("%s: a show of %d x %d pixels at %d, %d, scale %d\n", name, w, h, o->x, o->y, o->scale);
     PScreenCapture* before = fxGetScreenCapture();
     fxSetScreenCapture(o->capture.get());
     o->show = std::make_unique<Scene>();
     o->show->Init(o->window.get(), false);
     fxSetScreenCapture(before);
+    // The first show has opened the trace log: what came before goes in.
+    for (const std::string& line : early)
+        trc("%s", line.c_str());
+    early.clear();
+    tracing = true;
+    trc("%s: a show of %d x %d pixels at %d, %d, scale %d\n", name, w, h, o->x, o->y, o->scale);
     o->capture.reset(); // taken: the show holds its own copy
 }
 
@@ -564,7 +583,7 @@ int FXWaylandSaver::RunIdle(double seconds)
         };
         org_kde_kwin_idle_timeout_add_listener(kdeIdleTimeout, &listener, this);
     }
-    trc("waiting for %g s without input (%s)\n", seconds, idleNotifier ? "ext_idle_notifier_v1" : "org_kde_kwin_idle");
+    Note("waiting for %g s without input (%s)\n", seconds, idleNotifier ? "ext_idle_notifier_v1" : "org_kde_kwin_idle");
     for (;;) {
         while (!idle && !localSignalled) {
             if (fxWlDispatch(display, nullptr, 200) < 0)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "host/FXSaverSession.h"
+#include "base/fxTrace.h"
 #include "host/fxMonitorLayout.h"
 #include "platform/posix/FXEndWatchdog.h"
 
@@ -73,6 +74,11 @@ private:
     bool showing = false;
     bool closeRequested = false;
     bool idle = false;
+    bool tracing = false; // a show has opened the trace log
+    std::vector<std::string> early; // trace lines from before that
+
+    // A trace line, kept until the trace log is open.
+    void Note(const char* format, ...) FX_PRINTF(2, 3);
 
     bool Connect();
     void Global(uint32_t name, const char* interface, uint32_t version);
