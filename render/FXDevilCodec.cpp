@@ -8,25 +8,14 @@
 #include "render/fxDevil.h"
 
 #include <climits>
+#include <mutex>
 #include <string>
 
 namespace {
 
-// DevIL binds one image for the whole process: the render threads of shows
-// side by side decode one at a time. Held while the codec runs, never freed.
-void* localDevilLock()
-{
-    static void* lock = fxCreateMutex();
-    return lock;
-}
-
-class FXDevilHold {
-public:
-    FXDevilHold() { fxLock(localDevilLock()); }
-    ~FXDevilHold() { fxUnlock(localDevilLock()); }
-    FXDevilHold(const FXDevilHold&) = delete;
-    FXDevilHold& operator=(const FXDevilHold&) = delete;
-};
+// DevIL keeps one bound image for the process: shows decoding side by side
+// (one render thread per monitor) take turns.
+std::mutex localDevilLock;
 
 // The bound image converted to channels bytes a pixel into out; the size
 // checks keep the copy inside the library's buffer whatever it decoded.
@@ -72,7 +61,7 @@ bool FXDevilCodec::Decode(const char* path, int type, const void* bytes, size_t 
             *why = "too large to read in the memory there is";
         return false;
     }
-    FXDevilHold hold;
+    std::lock_guard<std::mutex> hold(localDevilLock);
     ILuint image = 0;
     pilGenImages(1, &image);
     pilBindImage(image);
@@ -95,7 +84,7 @@ bool FXDevilCodec::Save(const char* path, int w, int h, int channels, const unsi
     if (!path || !*path || !pilGenImages || w <= 0 || h <= 0 || !pixels)
         return false;
     ILenum format = channels == 4 ? kIlRgba : (channels == 3 ? kIlRgb : kIlLuminance);
-    FXDevilHold hold;
+    std::lock_guard<std::mutex> hold(localDevilLock);
     ILuint image = 0;
     pilGenImages(1, &image);
     pilBindImage(image);

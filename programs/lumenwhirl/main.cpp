@@ -1,7 +1,10 @@
-// lumenwhirl on Linux: the X11 saver in its run modes, or the headless
-// recorder.
+// lumenwhirl on Linux: the X11 saver in its run modes, the Wayland saver,
+// or the headless recorder.
 #include "platform/x11/FXX11Saver.h"
 #include "programs/record/fxRecordMain.h"
+#ifdef LW_HAVE_WAYLAND
+#include "platform/wayland/FXWaylandSaver.h"
+#endif
 
 #include <cctype>
 #include <cerrno>
@@ -14,8 +17,8 @@
 namespace {
 
 const char* const kUsage =
-    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--monitors each|span|primary]\n"
-    "                  [--desktop capture|none|\"picture FILE\"] | --record DIR [option ...]";
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID | --wayland [--idle SECONDS]] [option ...] | "
+    "--record DIR [option ...]";
 
 const char* const kSaverHelp =
     "\n"
@@ -45,6 +48,14 @@ const char* const kSaverHelp =
     "                      grabDesktopImages, chooseRandomImages, imageDirectory\n"
     "  register_scrsaver   anywhere: writes the configuration file that names the\n"
     "                      package folder and prints the line for xscreensaver\n"
+#ifdef LW_HAVE_WAYLAND
+    "  --wayland           on a Wayland compositor with the layer shell (sway,\n"
+    "                      Hyprland, KDE): every output covered, the same close\n"
+    "                      rules; the default with WAYLAND_DISPLAY and no DISPLAY\n"
+    "  --wayland --idle SECONDS\n"
+    "                      waits until the seat has been idle that long, shows\n"
+    "                      until input, and waits again\n"
+#endif
     "\n";
 
 // An X window id, decimal or 0x hexadecimal: above 0 and within the 32 bits
@@ -63,6 +74,37 @@ bool localWindowId(const char* s, unsigned long* out)
 }
 
 } // namespace
+
+#ifdef LW_HAVE_WAYLAND
+// --wayland [--idle SECONDS], or nothing but -s with WAYLAND_DISPLAY and no
+// DISPLAY: the Wayland saver's status; -1 when the switches are not its.
+int localWayland(int argc, char** argv)
+{
+    bool wayland = false, idle = false;
+    double seconds = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--wayland") == 0) {
+            wayland = true;
+        } else if (std::strcmp(argv[i], "--idle") == 0) {
+            char* end = nullptr;
+            seconds = i + 1 < argc ? std::strtod(argv[++i], &end) : 0;
+            if (!end || *end != '\0' || !(seconds > 0 && seconds < 86400))
+                return fxUsageError("--idle needs a number of seconds above 0", kUsage);
+            idle = true;
+        } else if (std::strcmp(argv[i], "-s") != 0 && std::strcmp(argv[i], "/s") != 0) {
+            return -1;
+        }
+    }
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    const char* x = std::getenv("DISPLAY");
+    if (!wayland && !(wl && *wl && !(x && *x)))
+        return -1;
+    if (idle && !wayland)
+        return -1;
+    FXWaylandSaver saver(argv[0]);
+    return idle ? saver.RunIdle(seconds) : saver.Run();
+}
+#endif
 
 // The saver's switches; -1 when they are not the saver's.
 int localSaver(int argc, char** argv)
@@ -134,12 +176,21 @@ int main(int argc, char** argv)
         recording = recording || std::strcmp(argv[i], "--record") == 0 || std::strcmp(argv[i], "--help") == 0 ||
                     std::strcmp(argv[i], "-h") == 0;
     if (!recording) {
+#ifdef LW_HAVE_WAYLAND
+        int wayland = localWayland(argc, argv);
+        if (wayland >= 0)
+            return wayland;
+#endif
         int status = localSaver(argc, argv);
         if (status >= 0)
             return status;
     }
     std::string help = std::string("usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n"
-                                   "                  [--monitors each|span|primary] [--desktop capture|none|\"picture FILE\"]\n       ") +
+                                   "                  [--monitors each|span|primary] [--desktop capture|none|\"picture FILE\"]\n"
+#ifdef LW_HAVE_WAYLAND
+                                   "       lumenwhirl --wayland [--idle SECONDS]\n"
+#endif
+                                   "       ") +
                        kRecordUsage + kSaverHelp + kRecordHelp;
     return fxRecordMain(argc, argv, help.c_str(), kUsage);
 }

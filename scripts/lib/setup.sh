@@ -6,12 +6,12 @@ LW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 LW_JOBS=${LW_JOBS:-$(nproc 2>/dev/null || echo 2)}
 
 # Debian packages the show and lwpack need: the compiler, GL, EGL, X11,
-# RandR and Xinerama for the monitors, DevIL, and Cairo with a font for lwgen,
-# which draws the default package.
+# RandR and Xinerama for the monitors, Wayland with its protocols, DevIL,
+# and Cairo with a font for lwgen, which draws the default package.
 LW_SHOW_PACKAGES=(g++ cmake ninja-build pkg-config
                   libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libglu1-mesa-dev libdevil-dev
                   libcairo2-dev fonts-dejavu-core libx11-dev libxext-dev libxrandr-dev libxinerama-dev
-                  x11-utils)
+                  x11-utils libwayland-dev wayland-protocols plasma-wayland-protocols)
 # What the tests, benchmarks, fuzzing, the Debian package's check and the
 # Windows cross build need on top of those.
 LW_CHECK_PACKAGES=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev

@@ -1,0 +1,243 @@
+#include "platform/wayland/FXWaylandWindow.h"
+
+#include "base/FXRect.h"
+#include "base/fxTrace.h"
+#include "platform/wayland/fxWlDispatch.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <wayland-client.h>
+#include <wayland-egl.h>
+
+#include <chrono>
+#include <mutex>
+
+namespace {
+
+// One EGL display for the process's connection, kept to the end (as the
+// offscreen window's: eglTerminate under a living surface breaks it).
+std::mutex localDisplayLock;
+EGLDisplay localDisplay = EGL_NO_DISPLAY;
+wl_display* localConnection = nullptr;
+
+EGLDisplay localOpenDisplay(wl_display* connection)
+{
+    std::lock_guard<std::mutex> hold(localDisplayLock);
+    if (localDisplay != EGL_NO_DISPLAY && localConnection == connection)
+        return localDisplay;
+    EGLDisplay d = EGL_NO_DISPLAY;
+    auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (getPlatformDisplay)
+        d = getPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, connection, nullptr);
+    else
+        d = eglGetDisplay(reinterpret_cast<EGLNativeDisplayType>(connection));
+    if (d == EGL_NO_DISPLAY || !eglInitialize(d, nullptr, nullptr)) {
+        err("FXWaylandWindow: no EGL display on the Wayland connection (0x%x)\n", eglGetError());
+        return EGL_NO_DISPLAY;
+    }
+    localDisplay = d;
+    localConnection = connection;
+    return d;
+}
+
+// An opaque config: one with alpha would let the compositor blend the
+// desktop through wherever the show's alpha is below 1.
+bool localChooseConfig(EGLDisplay d, const FXGLPixelFormat& f, EGLConfig* config)
+{
+    const int channel = f.colorBits >= 24 ? 8 : 5;
+    const int stencils[] = {f.stencilBits, 8, 0};
+    for (int stencil : stencils) {
+        if (stencil > f.stencilBits)
+            continue;
+        const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE, channel, EGL_GREEN_SIZE, channel, EGL_BLUE_SIZE, channel,
+                                     EGL_DEPTH_SIZE, f.depthBits, EGL_STENCIL_SIZE, stencil, EGL_NONE};
+        EGLConfig found[64];
+        EGLint n = 0;
+        if (!eglChooseConfig(d, attributes, found, 64, &n) || n <= 0)
+            continue;
+        for (EGLint i = 0; i < n; ++i) {
+            EGLint alpha = 1;
+            if (eglGetConfigAttrib(d, found[i], EGL_ALPHA_SIZE, &alpha) && alpha == 0) {
+                *config = found[i];
+                return true;
+            }
+        }
+        *config = found[0];
+        return true;
+    }
+    return false;
+}
+
+// A frame the compositor has not asked for within this is not drawn: the
+// surface is not shown. The wait goes in slices so that Abandon is seen.
+const int kFrameWaitMs = 2000;
+const int kSliceMs = 50;
+
+class FXWaylandSurface : public PGLSurface {
+public:
+    FXWaylandSurface(FXWaylandWindow* window, wl_display* connection, wl_surface* surface, EGLDisplay d,
+                     EGLConfig c, EGLSurface s)
+        : window(window), connection(connection), display(d), config(c), egl(s)
+    {
+        queue = wl_display_create_queue(connection);
+        wrapper = static_cast<wl_surface*>(wl_proxy_create_wrapper(surface));
+        wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
+    }
+    ~FXWaylandSurface() override
+    {
+        eglDestroySurface(display, egl);
+        if (callback)
+            wl_callback_destroy(callback);
+        wl_proxy_wrapper_destroy(wrapper);
+        wl_event_queue_destroy(queue);
+    }
+
+    void* CreateContext() override
+    {
+        if (!eglBindAPI(EGL_OPENGL_API))
+            return nullptr;
+        EGLContext c = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+        return c == EGL_NO_CONTEXT ? nullptr : c;
+    }
+    void DeleteContext(void* context) override
+    {
+        if (context)
+            eglDestroyContext(display, static_cast<EGLContext>(context));
+    }
+    bool MakeCurrent(void* context) override
+    {
+        eglBindAPI(EGL_OPENGL_API);
+        if (!context)
+            return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT) == EGL_TRUE;
+        return eglMakeCurrent(display, egl, egl, static_cast<EGLContext>(context)) == EGL_TRUE;
+    }
+    void SwapBuffers() override
+    {
+        if (window->Abandoned() || !WaitFrame())
+            return;
+        callback = wl_surface_frame(wrapper);
+        static const wl_callback_listener listener = {[](void* data, wl_callback* cb, uint32_t) {
+            auto* self = static_cast<FXWaylandSurface*>(data);
+            wl_callback_destroy(cb);
+            self->callback = nullptr;
+        }};
+        wl_callback_add_listener(callback, &listener, this);
+        // The swap commits the surface, and with it the frame request.
+        eglSwapBuffers(display, egl);
+    }
+    void* GetProcAddress(const char* name) override
+    {
+        return reinterpret_cast<void*>(eglGetProcAddress(name));
+    }
+    // The pacing is the frame callbacks': EGL's own wait for them (interval
+    // 1) blocks without a limit when the surface is not shown.
+    bool SetSwapInterval(int) override { return eglSwapInterval(display, 0) == EGL_TRUE; }
+
+private:
+    FXWaylandWindow* window;
+    wl_display* connection;
+    EGLDisplay display;
+    EGLConfig config;
+    EGLSurface egl;
+    wl_event_queue* queue = nullptr;
+    wl_surface* wrapper = nullptr;  // the surface, its new objects on queue
+    wl_callback* callback = nullptr; // the frame asked for by the last swap
+    bool broken = false;
+
+    // True when the last frame's callback came: the compositor wants the next.
+    bool WaitFrame()
+    {
+        auto start = std::chrono::steady_clock::now();
+        while (callback && !broken && !window->Abandoned()) {
+            int r = fxWlDispatch(connection, queue, kSliceMs);
+            if (r < 0) {
+                broken = true;
+                break;
+            }
+            auto waited = std::chrono::steady_clock::now() - start;
+            if (callback && waited > std::chrono::milliseconds(kFrameWaitMs))
+                return false;
+        }
+        if (broken) {
+            // The host ends the show; until then this thread idles.
+            window->Abandon();
+            return false;
+        }
+        return !callback;
+    }
+};
+
+} // namespace
+
+bool FXWaylandWindow::Create(wl_display* connection, wl_surface* s, int w, int h)
+{
+    Destroy();
+    if (w <= 0 || h <= 0)
+        return false;
+    egl = wl_egl_window_create(s, w, h);
+    if (!egl)
+        return false;
+    display = connection;
+    surface = s;
+    width = w;
+    height = h;
+    abandoned = false;
+    return true;
+}
+
+void FXWaylandWindow::Destroy()
+{
+    if (egl)
+        wl_egl_window_destroy(egl);
+    egl = nullptr;
+    display = nullptr;
+    surface = nullptr;
+    width = height = 0;
+}
+
+void FXWaylandWindow::GetClientSize(int* w, int* h)
+{
+    *w = width;
+    *h = height;
+}
+
+void FXWaylandWindow::GetScreenSize(int* w, int* h)
+{
+    *w = width;
+    *h = height;
+}
+
+PGLSurface* FXWaylandWindow::CreateSurface(const FXGLPixelFormat& format)
+{
+    if (!egl)
+        return nullptr;
+    EGLDisplay d = localOpenDisplay(display);
+    EGLConfig config;
+    if (d == EGL_NO_DISPLAY || !localChooseConfig(d, format, &config))
+        return nullptr;
+    EGLSurface s = eglCreateWindowSurface(d, config, reinterpret_cast<EGLNativeWindowType>(egl), nullptr);
+    if (s == EGL_NO_SURFACE) {
+        err("FXWaylandWindow: eglCreateWindowSurface failed (0x%x)\n", eglGetError());
+        return nullptr;
+    }
+    return new FXWaylandSurface(this, display, surface, d, config, s);
+}
+
+void FXWaylandWindow::ReleaseSurface(PGLSurface* s)
+{
+    delete s;
+}
+
+void FXWaylandWindow::GetRectInParent(FXRect* rect)
+{
+    rect->Set(0, 0, width, height);
+}
+
+void* FXWaylandWindow::SetParent(void*)
+{
+    return nullptr;
+}
+
+void FXWaylandWindow::Move(int, int, int, int) {}

@@ -1,0 +1,49 @@
+// FXWaylandWindow: a PGLWindow over a wl_surface the host gave a role and a
+// size: desktop GL through EGL on wayland-egl, the buffer in the output's
+// physical pixels. Presenting is paced by the surface's frame callbacks on
+// an event queue of its own, so a surface the compositor does not show
+// (its output off or covered) draws next to nothing, and a render thread
+// waits for a frame only a bounded time: it never blocks for ever in a
+// swap, and Abandon makes a waiting swap return at once.
+#pragma once
+
+#include "sys/PGLWindow.h"
+
+#include <atomic>
+
+struct wl_display;
+struct wl_surface;
+struct wl_egl_window;
+
+class FXWaylandWindow : public PGLWindow {
+public:
+    FXWaylandWindow() = default;
+    ~FXWaylandWindow() override { Destroy(); }
+    FXWaylandWindow(const FXWaylandWindow&) = delete;
+    FXWaylandWindow& operator=(const FXWaylandWindow&) = delete;
+
+    // width x height: the buffer in physical pixels. False when wayland-egl
+    // gives no window.
+    bool Create(wl_display* display, wl_surface* surface, int width, int height);
+    // After the surfaces made on it are released.
+    void Destroy();
+    // Swaps stop waiting and presenting: the render thread is about to be
+    // stopped, or the connection is gone. Any thread.
+    void Abandon() { abandoned = true; }
+    bool Abandoned() const { return abandoned.load(); }
+
+    void GetClientSize(int* w, int* h) override;
+    void GetScreenSize(int* w, int* h) override;
+    PGLSurface* CreateSurface(const FXGLPixelFormat& format) override;
+    void ReleaseSurface(PGLSurface* surface) override;
+    void GetRectInParent(FXRect* rect) override;
+    void* SetParent(void* parent) override;
+    void Move(int left, int top, int w, int h) override;
+
+private:
+    wl_display* display = nullptr;
+    wl_surface* surface = nullptr;
+    wl_egl_window* egl = nullptr;
+    int width = 0, height = 0;
+    std::atomic<bool> abandoned{false};
+};
