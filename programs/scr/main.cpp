@@ -10,6 +10,8 @@
 #include "show/fxHostState.h"
 #include "platform/win32/FXDDrawCapture.h"
 #include "platform/win32/FXWglWindow.h"
+#include "platform/win32/FXWin32Power.h"
+#include "render/FXFramePacer.h"
 #include "render/FXScrShot.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -109,6 +111,7 @@ public:
 };
 
 LocalHost localHost;
+FXWin32Power localPower; // the display state and the power source, for the render loop
 
 // The pointer, buttons, the wheel and the focus go to the session; the
 // full-screen saver hides the cursor and refuses to be started again.
@@ -173,8 +176,11 @@ long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr
 
 LRESULT CALLBACK localWndProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
 {
+    if (localPower.Take(m, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam)))
+        return TRUE;
     long r = ScreenSaverProc(w, m, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam));
     if (m == WM_DESTROY) {
+        localPower.Destroy();
         if (r != 0) {
             // The render thread is stuck in a frame: the way out through
             // WinMain and the destructors would wait for it. No exit code
@@ -234,6 +240,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     fxSetSaverHost(&localHost);
     FXDDrawCapture capture;
     fxSetScreenCapture(&capture);
+    fxFramePacer().SetCaps(fxWin32RegistryFps("max_fps", 0),
+                           fxWin32RegistryFps("battery_fps", FXFramePacer::kBatteryFpsDefault));
 
     WNDCLASSA wc;
     std::memset(&wc, 0, sizeof wc);
@@ -272,6 +280,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         fxSetScreenCapture(nullptr);
         return 0;
     }
+    localPower.Create(wnd, &fxFramePacer());
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
