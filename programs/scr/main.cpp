@@ -240,8 +240,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     fxSetSaverHost(&localHost);
     FXDDrawCapture capture;
     fxSetScreenCapture(&capture);
-    fxFramePacer().SetCaps(fxWin32RegistryFps("max_fps", 0),
-                           fxWin32RegistryFps("battery_fps", FXFramePacer::kBatteryFpsDefault));
 
     WNDCLASSA wc;
     std::memset(&wc, 0, sizeof wc);
@@ -280,6 +278,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         fxSetScreenCapture(nullptr);
         return 0;
     }
+    // Once the trace log is open, to say what was wrong with a value; the
+    // few frames before are not capped.
+    fxFramePacer().SetCaps(fxWin32RegistryFps("max_fps", 0),
+                           fxWin32RegistryFps("battery_fps", FXFramePacer::kBatteryFpsDefault));
     localPower.Create(wnd, &fxFramePacer());
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
