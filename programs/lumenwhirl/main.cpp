@@ -15,8 +15,8 @@
 namespace {
 
 const char* const kUsage =
-    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--max-fps N] [--battery-fps N]\n"
-    "       lumenwhirl --record DIR [option ...]";
+    "usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID] [--max-fps N] [--battery-fps N] | --record DIR "
+    "[option ...]";
 
 const char* const kSaverHelp =
     "\n"
