@@ -13,7 +13,8 @@ const double kStepSeconds = 0.05;
 
 } // namespace
 
-FXFramePacer::FXFramePacer() : displayOn(true), onBattery(false), mainsFps(0), batteryFps(kBatteryFpsDefault) {}
+FXFramePacer::FXFramePacer()
+    : displayOn(true), pauseWhenOff(true), onBattery(false), mainsFps(0), batteryFps(kBatteryFpsDefault) {}
 
 void FXFramePacer::SetDisplayOn(bool on)
 {
@@ -24,7 +25,16 @@ void FXFramePacer::SetDisplayOn(bool on)
             return;
         displayOn = on;
     }
-    trc(on ? "display on: drawing again\n" : "display off: drawing stops\n");
+    trc(on ? "display on\n" : pauseWhenOff ? "display off: drawing stops until it is on\n" : "display off\n");
+    changed.notify_all();
+}
+
+void FXFramePacer::SetPauseWhenOff(bool on)
+{
+    {
+        std::lock_guard<std::mutex> hold(m);
+        pauseWhenOff = on;
+    }
     changed.notify_all();
 }
 
@@ -44,9 +54,9 @@ void FXFramePacer::Wake()
 
 bool FXFramePacer::WaitForFrame(const std::atomic<bool>& stop, double* slot)
 {
-    if (!displayOn) {
+    if (!displayOn && pauseWhenOff) {
         std::unique_lock<std::mutex> hold(m);
-        changed.wait(hold, [&] { return displayOn || stop; });
+        changed.wait(hold, [&] { return displayOn || !pauseWhenOff || stop; });
         *slot = 0; // the time asleep is no frame owed
     }
     if (stop)
@@ -86,6 +96,14 @@ bool FXFramePacer::ParseFps(const char* text, int* fps)
     if (v > kMaxFps)
         return false;
     *fps = v;
+    return true;
+}
+
+bool FXFramePacer::ParseSwitch(const char* text, bool* on)
+{
+    if (!text || (std::strcmp(text, "0") != 0 && std::strcmp(text, "1") != 0))
+        return false;
+    *on = text[0] == '1';
     return true;
 }
 

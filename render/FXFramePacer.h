@@ -24,6 +24,8 @@ public:
     // Wakes the sleeping loops when it turns on.
     void SetDisplayOn(bool on);
     bool DisplayOn() const { return displayOn; }
+    // Whether the loops sleep while the display is off (the default).
+    void SetPauseWhenOff(bool on);
     void SetCaps(int mainsFps, int batteryFps);
     void SetOnBattery(bool on) { onBattery = on; }
     bool OnBattery() const { return onBattery; }
@@ -43,11 +45,14 @@ public:
 
     // A frame rate setting: a whole decimal number 0 to kMaxFps, nothing else.
     static bool ParseFps(const char* text, int* fps);
+    // An on/off setting: "1" or "0".
+    static bool ParseSwitch(const char* text, bool* on);
 
 private:
     std::mutex m;
     std::condition_variable changed;
     std::atomic<bool> displayOn;
+    std::atomic<bool> pauseWhenOff;
     std::atomic<bool> onBattery;
     std::atomic<int> mainsFps, batteryFps;
 };

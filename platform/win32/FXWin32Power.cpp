@@ -12,43 +12,52 @@ namespace {
 // GUID_CONSOLE_DISPLAY_STATE: its data is one DWORD, 0 off, 1 on, 2 dimmed.
 const GUID kDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
-// The cap under root, or -1.
-int localReadFps(HKEY root, const char* name)
+// The value under root as a whole number of at most limit, or -1.
+int localReadNumber(HKEY root, const char* name, int limit)
 {
     HKEY key;
     if (RegOpenKeyExA(root, scrRegName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return -1;
     char buf[16] = {0};
     DWORD type = 0, bytes = sizeof buf - 1;
-    int fps = -1;
+    int value = -1;
     if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &bytes) == ERROR_SUCCESS) {
         if (type == REG_DWORD && bytes == sizeof(DWORD)) {
             DWORD v;
             memcpy(&v, buf, sizeof v);
-            if (v <= FXFramePacer::kMaxFps)
-                fps = static_cast<int>(v);
+            if (v <= static_cast<DWORD>(limit))
+                value = static_cast<int>(v);
         } else if (type == REG_SZ) {
             buf[bytes < sizeof buf ? bytes : sizeof buf - 1] = 0;
             int v = 0;
-            if (FXFramePacer::ParseFps(buf, &v))
-                fps = v;
+            if (FXFramePacer::ParseFps(buf, &v) && v <= limit)
+                value = v;
         }
-        if (fps < 0)
-            err("registry value %s is no frame rate of 0 to %d; it is left out\n", name,
-                static_cast<int>(FXFramePacer::kMaxFps));
+        if (value < 0)
+            err("registry value %s is not a whole number of 0 to %d; it is left out\n", name, limit);
     }
     RegCloseKey(key);
-    return fps;
+    return value;
+}
+
+int localReadBoth(const char* name, int limit)
+{
+    int v = localReadNumber(HKEY_CURRENT_USER, name, limit);
+    return v < 0 ? localReadNumber(HKEY_LOCAL_MACHINE, name, limit) : v;
 }
 
 } // namespace
 
 int fxWin32RegistryFps(const char* name, int fallback)
 {
-    int fps = localReadFps(HKEY_CURRENT_USER, name);
-    if (fps < 0)
-        fps = localReadFps(HKEY_LOCAL_MACHINE, name);
+    int fps = localReadBoth(name, FXFramePacer::kMaxFps);
     return fps < 0 ? fallback : fps;
+}
+
+bool fxWin32RegistrySwitch(const char* name, bool fallback)
+{
+    int v = localReadBoth(name, 1);
+    return v < 0 ? fallback : v == 1;
 }
 
 void FXWin32Power::Create(void* window, FXFramePacer* p)

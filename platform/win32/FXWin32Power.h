@@ -35,3 +35,5 @@ private:
 // string of a whole number): the user's, then the installer's; fallback
 // when neither holds one that is 0 to 1000.
 int fxWin32RegistryFps(const char* name, int fallback);
+// An on/off value of the same key (a DWORD or a string, 0 or 1).
+bool fxWin32RegistrySwitch(const char* name, bool fallback);

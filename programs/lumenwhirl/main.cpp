@@ -119,6 +119,12 @@ int localSaver(int argc, char** argv)
     if (batteryFps < 0)
         localConfigFps("battery_fps", &configBattery);
     fxFramePacer().SetCaps(mainsFps < 0 ? configMains : mainsFps, batteryFps < 0 ? configBattery : batteryFps);
+    std::string text;
+    bool pause = true;
+    if (fxSaverConfigValue("pause_when_display_off", &text) && !FXFramePacer::ParseSwitch(text.c_str(), &pause))
+        std::fprintf(stderr, "lumenwhirl: pause_when_display_off in %s is \"%s\", not 0 or 1; it stays 1\n",
+                     fxSaverConfigFile().c_str(), text.c_str());
+    fxFramePacer().SetPauseWhenOff(pause);
     return saver.Run(mode, target);
 }
 

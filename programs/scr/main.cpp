@@ -282,6 +282,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // few frames before are not capped.
     fxFramePacer().SetCaps(fxWin32RegistryFps("max_fps", 0),
                            fxWin32RegistryFps("battery_fps", FXFramePacer::kBatteryFpsDefault));
+    fxFramePacer().SetPauseWhenOff(fxWin32RegistrySwitch("pause_when_display_off", true));
     localPower.Create(wnd, &fxFramePacer());
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -194,6 +194,11 @@ TEST(PEnv, LoopSleepsWhileTheDisplayIsOffAndStopsFromThatSleep)
     EXPECT_EQ(r.frames, frozen) << "nothing is drawn while the display is off";
     EXPECT_LT(cpuSeconds() - cpu, 0.02) << "the loop sleeps rather than polls";
 
+    pacer.SetPauseWhenOff(false);
+    EXPECT_TRUE(waitFrames(r, frozen + 5)) << "a loop told not to pause draws on";
+    pacer.SetPauseWhenOff(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    frozen = r.frames;
     pacer.SetDisplayOn(true);
     EXPECT_TRUE(waitFrames(r, frozen + 5)) << "drawing resumes with the display";
 
