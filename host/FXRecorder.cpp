@@ -203,6 +203,7 @@ bool FXRecorder::Run(PGLWindow* window, PScreenCapture* desktop, const FXRecordO
     std::unique_ptr<Scene> scene(new Scene);
     show = scene.get();
     show->Device().hideMultitexture = opt.noMultitexture;
+    show->Device().pacer = nullptr; // offscreen, as fast as it goes, whatever the display does
 
     initStart = std::chrono::steady_clock::now();
     show->Init(&recording, opt.preview);

@@ -3,6 +3,7 @@
 #include "base/fxThread.h"
 #include "base/fxTime.h"
 #include "base/fxTrace.h"
+#include "render/FXFramePacer.h"
 #include "render/FXLight.h"
 #include "render/PRender.h"
 
@@ -34,7 +35,8 @@ PEnv::PEnv()
     : width(0), height(0), screenWidth(0), screenHeight(0), enlarged(false), render(nullptr), lockFrames(true),
       testingMaterial(false), lightingOn(false), textureOn(false), texture1On(false), depthWrite(true),
       depthTest(true), cullFace(false), cullBack(false), mutex(fxCreateMutex()), running(false),
-      stopRequested(false), thread(nullptr), window(nullptr), npotTextures(false)
+      stopRequested(false), thread(nullptr), window(nullptr), npotTextures(false),
+      pacer(&fxFramePacer())
 {
     for (FXLight*& l : lights)
         l = nullptr;
@@ -79,6 +81,8 @@ bool PEnv::StartLoop(PRender* r)
 bool PEnv::StopLoop(double seconds)
 {
     stopRequested = true;
+    if (pacer)
+        pacer->Wake();
     if (thread && !fxWaitThread(thread, seconds)) {
         render = nullptr;
         return false;
@@ -126,6 +130,7 @@ void PEnv::RenderLoop()
 {
     running = true;
     fxSleep(0.1);
+    double slot = 0;
     while (!stopRequested) {
         if (!render) {
             // Nothing to draw yet (the loop was started while the scene
@@ -134,6 +139,10 @@ void PEnv::RenderLoop()
             fxSleepWall(0.001);
             continue;
         }
+        // Outside the lock: a loop asleep for the display holds nothing.
+        if (FXFramePacer* p = pacer)
+            if (!p->WaitForFrame(stopRequested, &slot))
+                continue;
         bool locked = lockFrames;
         if (locked)
             Lock(true);

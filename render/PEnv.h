@@ -17,6 +17,7 @@
 
 #include <atomic>
 
+class FXFramePacer;
 class FXLight;
 class FXMesh;
 class FXPackage;
@@ -47,6 +48,10 @@ public:
     FXMatrix matrix;               // the current model-view matrix
     void* window;
     bool npotTextures;
+    // Asked before each frame of the loop (display off, frame cap): the
+    // process's pacer unless set otherwise before StartLoop; null draws
+    // every turn (the recorder).
+    FXFramePacer* pacer;
 
     PEnv();
     virtual ~PEnv();

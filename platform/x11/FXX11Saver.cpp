@@ -7,6 +7,8 @@
 #include "host/fxProbePackage.h"
 #include "platform/posix/fxSaverConfig.h"
 #include "platform/x11/fxX11Desktop.h"
+#include "platform/x11/FXX11PowerWatch.h"
+#include "render/FXFramePacer.h"
 #include "render/FXScrShot.h"
 #include "show/Scene.h"
 
@@ -440,8 +442,11 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
         if (XQueryPointer(display, window, &root, &child, &rx, &ry, &wx, &wy, &keys))
             session.SetPointerOrigin(rx, ry);
     }
+    FXX11PowerWatch power;
+    power.Create(display, &fxFramePacer());
     int fd = ConnectionNumber(display);
     while (!destroyRequested && !localSignalled) {
+        power.Poll(fxGetTime());
         while (XPending(display) && !destroyRequested) {
             XEvent e;
             XNextEvent(display, &e);

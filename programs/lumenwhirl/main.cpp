@@ -1,7 +1,9 @@
 // lumenwhirl on Linux: the X11 saver in its run modes, the Wayland saver,
 // or the headless recorder.
+#include "platform/posix/fxSaverConfig.h"
 #include "platform/x11/FXX11Saver.h"
 #include "programs/record/fxRecordMain.h"
+#include "render/FXFramePacer.h"
 #ifdef LW_HAVE_WAYLAND
 #include "platform/wayland/FXWaylandSaver.h"
 #endif
@@ -48,6 +50,10 @@ const char* const kSaverHelp =
     "                      grabDesktopImages, chooseRandomImages, imageDirectory\n"
     "  register_scrsaver   anywhere: writes the configuration file that names the\n"
     "                      package folder and prints the line for xscreensaver\n"
+    "  --max-fps N         at most N frames a second (0, the default: no limit;\n"
+    "                      the configuration file's max_fps)\n"
+    "  --battery-fps N     the same while on battery (default 30; battery_fps)\n"
+    "  Nothing is drawn while the display is off (DPMS).\n"
 #ifdef LW_HAVE_WAYLAND
     "  --wayland           on a Wayland compositor with the layer shell (sway,\n"
     "                      Hyprland, KDE): every output covered, the same close\n"
@@ -71,6 +77,18 @@ bool localWindowId(const char* s, unsigned long* out)
         return false;
     *out = static_cast<unsigned long>(v);
     return true;
+}
+
+// A frame cap from the configuration file into fps, which keeps its value
+// when the key is not there or its value is no cap.
+void localConfigFps(const char* key, int* fps)
+{
+    std::string text;
+    if (!fxSaverConfigValue(key, &text))
+        return;
+    if (!FXFramePacer::ParseFps(text.c_str(), fps))
+        std::fprintf(stderr, "lumenwhirl: %s in %s is \"%s\", not 0 to %d frames a second; it stays %d\n", key,
+                     fxSaverConfigFile().c_str(), text.c_str(), static_cast<int>(FXFramePacer::kMaxFps), *fps);
 }
 
 } // namespace
@@ -116,6 +134,7 @@ int localSaver(int argc, char** argv)
     FXX11Saver::Mode mode = FXX11Saver::kWindow;
     unsigned long target = 0;
     bool hack = false;
+    int mainsFps = -1, batteryFps = -1; // -1: the configuration's
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
@@ -156,6 +175,12 @@ int localSaver(int argc, char** argv)
             hack = true;
             if (!localWindowId(argv[++i], &target))
                 return fxUsageError("-window-id needs the id of a window", kUsage);
+        } else if ((a == "--max-fps" || a == "--battery-fps") && hasValue) {
+            int& fps = a == "--max-fps" ? mainsFps : batteryFps;
+            if (!FXFramePacer::ParseFps(argv[++i], &fps))
+                return fxUsageError(a == "--max-fps" ? "--max-fps needs whole frames a second, 0 (no limit) to 1000"
+                                                     : "--battery-fps needs whole frames a second, 0 (no limit) to 1000",
+                                    kUsage);
         } else {
             return -1;
         }
@@ -166,6 +191,18 @@ int localSaver(int argc, char** argv)
                 return fxUsageError("XSCREENSAVER_WINDOW is not the id of a window", kUsage);
     if (hack)
         mode = FXX11Saver::kHack;
+    int configMains = 0, configBattery = FXFramePacer::kBatteryFpsDefault;
+    if (mainsFps < 0)
+        localConfigFps("max_fps", &configMains);
+    if (batteryFps < 0)
+        localConfigFps("battery_fps", &configBattery);
+    fxFramePacer().SetCaps(mainsFps < 0 ? configMains : mainsFps, batteryFps < 0 ? configBattery : batteryFps);
+    std::string text;
+    bool pause = true;
+    if (fxSaverConfigValue("pause_when_display_off", &text) && !FXFramePacer::ParseSwitch(text.c_str(), &pause))
+        std::fprintf(stderr, "lumenwhirl: pause_when_display_off in %s is \"%s\", not 0 or 1; it stays 1\n",
+                     fxSaverConfigFile().c_str(), text.c_str());
+    fxFramePacer().SetPauseWhenOff(pause);
     return saver.Run(mode, target);
 }
 
@@ -187,6 +224,7 @@ int main(int argc, char** argv)
     }
     std::string help = std::string("usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n"
                                    "                  [--monitors each|span|primary] [--desktop capture|none|\"picture FILE\"]\n"
+                                   "                  [--max-fps N] [--battery-fps N]\n"
 #ifdef LW_HAVE_WAYLAND
                                    "       lumenwhirl --wayland [--idle SECONDS]\n"
 #endif

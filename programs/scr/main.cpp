@@ -20,6 +20,9 @@
 #include "render/FXCanvas.h"
 #include "render/fxDevil.h"
 #include "show/fxHostState.h"
+#include "platform/win32/FXWin32Power.h"
+#include "render/FXFramePacer.h"
+#include "render/FXScrShot.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -142,6 +145,7 @@ public:
 };
 
 LocalHost localHost;
+FXWin32Power localPower; // the display state and the power source, for the render loop
 
 BOOL CALLBACK localAddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
 {
@@ -424,6 +428,8 @@ long LocalHost::DefScreenSaverProc(void* w, unsigned m, uintptr_t wParam, intptr
 
 LRESULT CALLBACK localWndProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
 {
+    if (localPower.Take(m, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam)))
+        return TRUE;
     // Full screen, what no show covers is black; the shows' windows are
     // clipped out.
     if (m == WM_PAINT && !fChildPreview) {
@@ -436,6 +442,7 @@ LRESULT CALLBACK localWndProc(HWND w, UINT m, WPARAM wParam, LPARAM lParam)
     }
     long r = ScreenSaverProc(w, m, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam));
     if (m == WM_DESTROY) {
+        localPower.Destroy();
         if (r != 0) {
             // The render thread is stuck in a frame: the way out through
             // WinMain and the destructors would wait for it. No exit code
@@ -582,6 +589,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     if (!wnd)
         return 0;
+    // Once the trace log is open, to say what was wrong with a value; the
+    // few frames before are not capped.
+    fxFramePacer().SetCaps(fxWin32RegistryFps("max_fps", 0),
+                           fxWin32RegistryFps("battery_fps", FXFramePacer::kBatteryFpsDefault));
+    fxFramePacer().SetPauseWhenOff(fxWin32RegistrySwitch("pause_when_display_off", true));
+    localPower.Create(wnd, &fxFramePacer());
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -1,5 +1,7 @@
 #include "package/FXPackage.h"
 #include "device/FXGL.h"
+#include "base/fxTime.h"
+#include "render/FXFramePacer.h"
 #include "render/FXGRAutoAct.h"
 #include "render/FXLight.h"
 #include "render/FXMaterial.h"
@@ -11,7 +13,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -160,6 +165,104 @@ TEST(PEnv, LoopAndAutoActShareTheLock)
     done = true;
     other.join();
     EXPECT_EQ(overlaps, 0);
+}
+
+TEST(PEnv, LoopSleepsWhileTheDisplayIsOffAndStopsFromThatSleep)
+{
+    auto cpuSeconds = [] {
+        timespec ts;
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return ts.tv_sec + ts.tv_nsec / 1e9;
+    };
+    auto waitFrames = [](CountingRender& r, int n) {
+        for (int i = 0; i < 2000 && r.frames < n; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return r.frames >= n;
+    };
+    FXFramePacer pacer;
+    FXGL env;
+    env.pacer = &pacer;
+    CountingRender r;
+    ASSERT_TRUE(env.StartLoop(&r));
+    ASSERT_TRUE(waitFrames(r, 5));
+
+    pacer.SetDisplayOn(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the frame under way ends
+    int frozen = r.frames;
+    double cpu = cpuSeconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_EQ(r.frames, frozen) << "nothing is drawn while the display is off";
+    EXPECT_LT(cpuSeconds() - cpu, 0.02) << "the loop sleeps rather than polls";
+
+    pacer.SetPauseWhenOff(false);
+    EXPECT_TRUE(waitFrames(r, frozen + 5)) << "a loop told not to pause draws on";
+    pacer.SetPauseWhenOff(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    frozen = r.frames;
+    pacer.SetDisplayOn(true);
+    EXPECT_TRUE(waitFrames(r, frozen + 5)) << "drawing resumes with the display";
+
+    pacer.SetDisplayOn(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(env.StopLoop(1.0)) << "a stop reaches a loop asleep for the display";
+    EXPECT_FALSE(env.running);
+}
+
+TEST(PEnv, LoopHoldsToTheCapOnTheShowsClockAndTheBatteryCapOnBattery)
+{
+    // Frame times on the virtual clock, which the cap's waits move: exact
+    // counts, whatever the machine's load. The power source changes at 6 s.
+    struct TimedRender : PRender {
+        FXFramePacer* pacer = nullptr;
+        double start = 0;
+        std::mutex m;
+        std::vector<double> times;
+        void OnRender(PEnv*, double t) override
+        {
+            if (t - start >= 6.0)
+                pacer->SetOnBattery(true);
+            std::lock_guard<std::mutex> hold(m);
+            times.push_back(t - start);
+        }
+        int Between(double a, double b)
+        {
+            std::lock_guard<std::mutex> hold(m);
+            int n = 0;
+            for (double t : times)
+                n += t >= a && t < b;
+            return n;
+        }
+    } r;
+    FXFramePacer pacer;
+    pacer.SetCaps(20, 10);
+    r.pacer = &pacer;
+    r.start = 1000.0;
+    fxUseVirtualClock(r.start);
+    FXGL env;
+    env.pacer = &pacer;
+    ASSERT_TRUE(env.StartLoop(&r));
+    for (int i = 0; i < 10000 && r.Between(13.0, 1e9) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    env.StopLoop(100000);
+    fxUseRealClock();
+    EXPECT_NEAR(r.Between(1.0, 6.0), 100, 1) << "20 frames a second on mains";
+    EXPECT_NEAR(r.Between(7.0, 12.0), 50, 1) << "10 frames a second on battery";
+
+    // Without a cap the loop runs free: one frame per 1 ms sleep.
+    FXFramePacer free;
+    env.pacer = &free;
+    r.pacer = &free;
+    {
+        std::lock_guard<std::mutex> hold(r.m);
+        r.times.clear();
+    }
+    fxUseVirtualClock(r.start);
+    ASSERT_TRUE(env.StartLoop(&r));
+    for (int i = 0; i < 10000 && r.Between(1.2, 1e9) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    env.StopLoop(100000);
+    fxUseRealClock();
+    EXPECT_GT(r.Between(0.5, 1.0), 400);
 }
 
 TEST(PEnv, LibrariesAreSharedByNameAndSeeAddedMaterials)
