@@ -83,6 +83,21 @@ void localRawRender2(FXGL* gl, FXMesh* mesh, FXMesh* layer)
     LoopTable<true>::loops[localLoopIndex(gl, mesh)](mesh, layer);
 }
 
+// True when every fragment of the mesh comes out with alpha 1: blending it
+// then gives the source colour and the alpha test passes it, so both can be
+// off without changing a pixel, and the rasteriser neither reads the colour
+// buffer nor tests. Lit or not, a colour-mode-0 mesh takes its alpha from
+// the material (the diffuse alpha when lit, white otherwise) times the
+// texture's.
+bool localOpaque(const FXGL* gl, const FXMesh* mesh, const FXMaterial* m)
+{
+    if (mesh->colMode != 0 || mesh->secondLayer || gl->testingMaterial)
+        return false; // a testing material leaves GL's material as it was
+    if (gl->lightingOn && !(m && m->diffuse[3] >= 1.0f))
+        return false;
+    return !gl->textureOn || (m && m->opaque);
+}
+
 } // namespace
 
 void FXGL::RenderMesh(FXMesh* mesh)
@@ -104,7 +119,16 @@ void FXGL::RenderMesh(FXMesh* mesh)
         ApplyDefaultMaterial();
     if (!mesh->secondLayer) {
         ApplyMaterial2(nullptr);
+        bool opaque = localOpaque(this, mesh, mesh->material ? mesh->material : &defaultMaterial);
+        if (opaque) {
+            glDisable(GL_BLEND);
+            glDisable(GL_ALPHA_TEST);
+        }
         localRawRender(this, mesh);
+        if (opaque) {
+            glEnable(GL_BLEND);
+            glEnable(GL_ALPHA_TEST);
+        }
         return;
     }
     if (extMultitexture && glMultiTexCoord2fv) {
