@@ -446,7 +446,8 @@ TEST_F(SMovieTest, FillBoxesLeaveOutOnlyPixelsTheFrameCannotChange)
     for (int kind = 0; kind < 3; ++kind) {
         FXCanvas c;
         frame(kind, &c.pixmap);
-        std::string pf = dir.File("p" + std::to_string(kind) + ".jpg"), mf = dir.File("m" + std::to_string(kind) + ".jpg");
+        std::string n = std::to_string(kind);
+        std::string pf = dir.File(("p" + n + ".jpg").c_str()), mf = dir.File(("m" + n + ".jpg").c_str());
         ASSERT_TRUE(c.SaveToPict2(pf.c_str()) && c.SaveToMask(mf.c_str()));
         entries.push_back({10 + 2 * kind, ReadFileBytes(pf)});
         entries.push_back({11 + 2 * kind, ReadFileBytes(mf)});
