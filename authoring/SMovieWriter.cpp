@@ -143,35 +143,6 @@ bool SMovie::AddToPackage(FXPackage* pkg, int id, const char* recordPath)
     return ok;
 }
 
-bool SMovie::ComputeEdges(const FXPixmap* p, int* left, int* top, int* right, int* bottom)
-{
-    int l = 0, t = 0, r = 0, b = 0;
-    bool any = false;
-    for (int y = 0; p && p->pixels && y < p->height; ++y) {
-        const unsigned* row = p->Row(y);
-        for (int x = 0; x < p->width; ++x) {
-            if ((row[x] >> 24) == 0)
-                continue;
-            if (!any) {
-                l = x;
-                t = y;
-                r = x + 1;
-                any = true;
-            }
-            if (x < l)
-                l = x;
-            if (x + 1 > r)
-                r = x + 1;
-            b = y + 1;
-        }
-    }
-    *left = l;
-    *top = t;
-    *right = r;
-    *bottom = b;
-    return any;
-}
-
 bool SMovie::AddFrame(const FXPixmap& rgba, const char* pictPath, const char* maskPath)
 {
     if (!rgba.pixels || rgba.width <= 0 || rgba.height <= 0 || !pictPath || !maskPath)

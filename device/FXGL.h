@@ -81,6 +81,9 @@ public:
     bool PrepareMesh(FXMesh*) override { return true; }
     void UnprepareMesh(FXMesh*) override {}
     void RenderMesh(FXMesh* mesh) override;
+    // Only the window pixels the box covers (a scissor, so that every pixel
+    // drawn is the one the whole mesh would draw there).
+    void RenderMeshIn(FXMesh* mesh, const float* box) override;
 
     // Traces the GL strings and the extensions found; returns extEdgeClamp.
     bool InitExtensions();

@@ -232,6 +232,9 @@ void SMovie::Prepare(int limit)
             m->SetDefDiffuse(1.0f);
             m->canvas.detectMaskNames = false;
             freeMaterials.Push(m);
+            pool.Push(m);
+            for (float v : {0.0f, 0.0f, 1.0f, 1.0f})
+                poolBoxes.Push(v);
         }
     } else if (freeMaterials.count == 0) {
         return;
@@ -241,12 +244,17 @@ void SMovie::Prepare(int limit)
     while (freeMaterials.count > 0 && (limit == -1 || ready.count < limit)) {
         FXMaterial* m = localMaterial(freeMaterials, 0);
         StepPrepIndex(n);
-        if (!packed)
+        // A frame that does not decode leaves the material's texture, and
+        // so its box, as they were.
+        float* box = poolBoxes.items + 4 * pool.Findpos(m);
+        if (!packed) {
             m->LoadTexture(pictureNames.Get(prepIndex));
-        else if (inMemory)
-            PrepareTextureMem(prepIndex, m);
-        else
-            PrepareTexture(pictureNames.Get(prepIndex), maskNames.Get(prepIndex), m);
+            box[0] = box[1] = 0; // a plain picture is not scanned
+            box[2] = box[3] = 1;
+        } else if (inMemory ? PrepareTextureMem(prepIndex, m)
+                            : PrepareTexture(pictureNames.Get(prepIndex), maskNames.Get(prepIndex), m)) {
+            FillBox(pixmap, box);
+        }
         freeMaterials.RemovePos(0);
         ready.Push(m);
         readyFrames.PushInt(prepIndex);
@@ -282,6 +290,53 @@ bool SMovie::PrepareTexture(const char* picture, const char* mask, FXMaterial* m
     return ok;
 }
 
+bool SMovie::ComputeEdges(const FXPixmap* p, int* left, int* top, int* right, int* bottom)
+{
+    int l = 0, t = 0, r = 0, b = 0;
+    bool any = false;
+    for (int y = 0; p && p->pixels && y < p->height; ++y) {
+        const unsigned* row = p->Row(y);
+        for (int x = 0; x < p->width; ++x) {
+            if ((row[x] >> 24) == 0)
+                continue;
+            if (!any) {
+                l = x;
+                t = y;
+                r = x + 1;
+                any = true;
+            }
+            if (x < l)
+                l = x;
+            if (x + 1 > r)
+                r = x + 1;
+            b = y + 1;
+        }
+    }
+    *left = l;
+    *top = t;
+    *right = r;
+    *bottom = b;
+    return any;
+}
+
+bool SMovie::FillBox(const FXPixmap& p, float* box)
+{
+    int l, t, r, b;
+    bool any = p.width > 0 && p.height > 0 && ComputeEdges(&p, &l, &t, &r, &b);
+    box[0] = box[1] = box[2] = box[3] = 0;
+    if (!any)
+        return false;
+    // A filtered sample mixes the two pixels nearest on each axis, so a
+    // pixel colours half a pixel beyond itself; one whole pixel more keeps
+    // the box clear of the rasteriser's rounding.
+    float w = static_cast<float>(p.width), h = static_cast<float>(p.height);
+    box[0] = static_cast<float>(l > 0 ? l - 1 : 0) / w;
+    box[1] = static_cast<float>(t > 0 ? t - 1 : 0) / h;
+    box[2] = static_cast<float>(r < p.width ? r + 1 : p.width) / w;
+    box[3] = static_cast<float>(b < p.height ? b + 1 : p.height) / h;
+    return true;
+}
+
 FXMaterial* SMovie::Head() const
 {
     if (GetFrameCount() <= 0 || ready.count == 0)
@@ -313,9 +368,31 @@ void SMovie::ShowHead(PEnv* env)
         env->UnprepareMesh(&desk.mesh);
 }
 
+// Only the part of the desk the head frame's box covers is filled: outside
+// it every sample has alpha 0, which the alpha test drops.
+void SMovie::DrawHead(PEnv* env)
+{
+    int at = pool.Findpos(desk.mesh.material);
+    const tagFXVertex* v = desk.mesh.vertices;
+    if (!env || at < 0 || desk.cols != 1 || desk.rows != 1 || !v) {
+        desk.OnRender(env, 0);
+        return;
+    }
+    const float* box = poolBoxes.items + 4 * at;
+    if (box[2] <= box[0] || box[3] <= box[1])
+        return; // every alpha 0
+    // The corners as ShowHead set them, the picture's rows top-down over them
+    // (bottom-up with flipTexV).
+    float left = v[0].pos[0], top = v[0].pos[1], right = v[3].pos[0], bottom = v[3].pos[1];
+    float y0 = desk.mesh.flipTexV ? 1 - box[3] : box[1], y1 = desk.mesh.flipTexV ? 1 - box[1] : box[3];
+    const float part[4] = {left + (right - left) * box[0], top + (bottom - top) * y0, left + (right - left) * box[2],
+                           top + (bottom - top) * y1};
+    env->RenderMeshIn(&desk.mesh, part);
+}
+
 void SMovie::DrawAndRetire(PEnv* env, double, bool setPhase)
 {
-    desk.OnRender(env, 0);
+    DrawHead(env);
     if (!playing)
         return;
     double now = fxGetTime();
@@ -434,6 +511,8 @@ void SMovie::Destroy()
 {
     fxDeleteItems<FXMaterial>(&ready);
     fxDeleteItems<FXMaterial>(&freeMaterials);
+    pool.DestroyBuf();
+    poolBoxes.DestroyBuf();
     readyFrames.DestroyBuf();
     if (!package) {
         localFreeData(&pictureData);

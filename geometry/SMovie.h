@@ -120,6 +120,16 @@ public:
 
     int GetFrameCount() const { return pictureNames.count; }
 
+    // Box of the pixels whose alpha is not 0: left and top inclusive, right
+    // and bottom one past the last. False (all 0) when every pixel is clear.
+    static bool ComputeEdges(const FXPixmap* p, int* left, int* top, int* right, int* bottom);
+    // The part of a picture a linearly filtered draw can take a non-zero
+    // alpha from, as fractions of its width and height (left, top, right,
+    // bottom; top 0): the box of ComputeEdges widened by one pixel each way
+    // for the filter's reach. False (box all 0) when every alpha is 0: under
+    // alpha blending and the alpha test such a frame changes no pixel.
+    static bool FillBox(const FXPixmap& p, float* box);
+
     // Authoring side (authoring/SMovieWriter.cpp). A movie is built frame by
     // frame with AddFrame, then either saved as a file (Save) or compiled
     // into a package (AddToPackage).
@@ -141,9 +151,6 @@ public:
     bool AddToPackage(FXPackage* pkg, int id, const char* recordPath);
     // Relative names become paths below the current directory.
     void PrepareNameArray();
-    // Box of the pixels whose alpha is not 0: left and top inclusive, right
-    // and bottom one past the last. False (all 0) when every pixel is clear.
-    bool ComputeEdges(const FXPixmap* p, int* left, int* top, int* right, int* bottom);
     // Appends a frame from an RGBA picture (the full movie area): the crop
     // is written as a three-channel JPEG to pictPath and its alpha as a
     // one-channel JPEG to maskPath (quality: FXCanvas::SetJpegQuality), and
@@ -156,9 +163,15 @@ public:
 
 private:
     bool decodeReported = false; // a failed decode was traced since the last Destroy
+    // Every pool material (owned through ready and freeMaterials) and the
+    // fill box of the texture it holds, 4 floats each: the whole picture
+    // until a frame has been decoded into it.
+    FXArray pool;
+    FXFloatArray poolBoxes;
 
     FXMaterial* Head() const;
     void ShowHead(PEnv* env);
+    void DrawHead(PEnv* env);
     void DrawAndRetire(PEnv* env, double time, bool setPhase);
     void StepPrepIndex(int n);
 };

@@ -73,15 +73,20 @@ void FXRecorder::Thumb(int w, int h)
     thumbs.push_back(std::move(t));
 }
 
+double fxCpuPerMinute(double cpuSeconds, double showSeconds)
+{
+    return showSeconds > 0 ? 60 * cpuSeconds / showSeconds : 0;
+}
+
 void FXRecorder::OnPresent(int w, int h)
 {
     if (done)
         return;
     double cpu = fxSysThreadCpuSeconds();
+    bool counted = presented > 0 && lastCpu >= 0, movies = show->InMovies();
     if (presented == 0)
         startupSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - initStart).count();
-    else if (lastCpu >= 0) {
-        bool movies = show->InMovies();
+    else if (counted) {
         (movies ? movieCpu : meshCpu) += cpu - lastCpu;
         ++(movies ? movieFrames : meshFrames);
     }
@@ -124,6 +129,16 @@ void FXRecorder::OnPresent(int w, int h)
         done = true;
     }
     lastCpu = fxSysThreadCpuSeconds();
+    // The driver rasterises the frame while the read-back waits for it, so
+    // the process's time runs to here; this thread's time in this call
+    // (read-back copy, picture, thumbnail) is the recorder's own.
+    double process = fxSysProcessCpuSeconds();
+    if (counted && lastProcessCpu >= 0) {
+        (movies ? movieProcessCpu : meshProcessCpu) += process - lastProcessCpu - (lastCpu - cpu);
+        (movies ? movieShowSeconds : meshShowSeconds) += shown - lastShown;
+    }
+    lastProcessCpu = process;
+    lastShown = shown;
 }
 
 bool FXRecorder::SaveContactSheet()

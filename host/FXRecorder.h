@@ -48,6 +48,11 @@ public:
     int presented = 0;
     double startupSeconds = 0;   // InitScene until the first presented frame, wall clock
     double meshCpu = 0, movieCpu = 0; // render-thread processor seconds per phase, without the recorder's own work
+    // The whole process's processor seconds per phase (the driver's threads
+    // too), without the recorder's own work, and the show time each phase
+    // covered: together the cost a user sees, per minute of show.
+    double meshProcessCpu = 0, movieProcessCpu = 0;
+    double meshShowSeconds = 0, movieShowSeconds = 0;
     int meshFrames = 0, movieFrames = 0;
     uint64_t peakMemory = 0;
     uint64_t peakMemoryAtMinute = 0; // peak memory once a minute of show time had passed (0: a shorter run)
@@ -62,6 +67,8 @@ private:
     std::atomic<bool> done{false};
     bool failed = false;
     double lastCpu = -1;
+    double lastProcessCpu = -1; // at the end of the previous OnPresent
+    double lastShown = 0;       // show clock after the previous present
     std::chrono::steady_clock::time_point initStart;
     int thumbW = 0, thumbH = 0;
     std::vector<std::vector<uint32_t>> thumbs; // a sample of the frames, small
@@ -74,6 +81,10 @@ private:
     bool SaveContactSheet();
     void NoteMinuteMemory(double residentMB);
 };
+
+// Processor seconds per minute of show time, from the seconds used over the
+// show seconds they covered; 0 for an empty phase.
+double fxCpuPerMinute(double cpuSeconds, double showSeconds);
 
 // The built-in desktop: a picture of the given size with distinct corners
 // (red top left, green top right, blue bottom left, white bottom right) and

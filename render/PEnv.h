@@ -123,6 +123,11 @@ public:
     virtual bool PrepareMesh(FXMesh* mesh) = 0;
     virtual void UnprepareMesh(FXMesh* mesh) = 0;
     virtual void RenderMesh(FXMesh* mesh) = 0;
+    // RenderMesh for a mesh in the z = 0 plane that the caller knows leaves
+    // every pixel outside box (left, top, right, bottom in its x and y) as
+    // it was: those need not be filled. Without a cheaper way, the whole
+    // mesh.
+    virtual void RenderMeshIn(FXMesh* mesh, const float*) { RenderMesh(mesh); }
     // The loop body, run on the loop thread.
     virtual void RenderLoop();
 

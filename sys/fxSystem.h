@@ -49,6 +49,9 @@ bool fxSysGetUserLogDir(char* buf, int size);
 
 // Processor time the calling thread has used, in seconds; 0 where unknown.
 double fxSysThreadCpuSeconds();
+// Processor time the whole process has used (every thread: the driver's
+// too), in seconds; 0 where unknown.
+double fxSysProcessCpuSeconds();
 // The largest resident memory of the process so far, in bytes; 0 where
 // unknown.
 uint64_t fxSysPeakMemoryBytes();

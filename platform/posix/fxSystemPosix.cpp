@@ -235,6 +235,14 @@ double fxSysThreadCpuSeconds()
     return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
+double fxSysProcessCpuSeconds()
+{
+    timespec ts;
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts) != 0)
+        return 0;
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
 uint64_t fxSysPeakMemoryBytes()
 {
     rusage u;

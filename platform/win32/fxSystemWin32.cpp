@@ -253,6 +253,19 @@ double fxSysThreadCpuSeconds()
     return (k.QuadPart + u.QuadPart) / 1e7;
 }
 
+double fxSysProcessCpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    ULARGE_INTEGER k, u;
+    k.LowPart = kernel.dwLowDateTime;
+    k.HighPart = kernel.dwHighDateTime;
+    u.LowPart = user.dwLowDateTime;
+    u.HighPart = user.dwHighDateTime;
+    return (k.QuadPart + u.QuadPart) / 1e7;
+}
+
 uint64_t fxSysPeakMemoryBytes()
 {
     return 0; // not needed by the Windows saver

@@ -175,11 +175,17 @@ int fxRecordMain(int argc, char** argv, const char* help, const char* usage)
                 "sleep runs on the virtual clock and is not in it)\n",
                 recorder.startupSeconds);
     if (recorder.meshFrames > 0)
-        std::printf("lumenwhirl: mesh phase %.3f ms of render-thread processor time per frame (%d frames)\n",
-                    1000 * recorder.meshCpu / recorder.meshFrames, recorder.meshFrames);
+        std::printf("lumenwhirl: mesh phase %.3f ms of render-thread processor time per frame (%d frames), "
+                    "%.3f ms of the process's; %.2f processor seconds per minute of show\n",
+                    1000 * recorder.meshCpu / recorder.meshFrames, recorder.meshFrames,
+                    1000 * recorder.meshProcessCpu / recorder.meshFrames,
+                    fxCpuPerMinute(recorder.meshProcessCpu, recorder.meshShowSeconds));
     if (recorder.movieFrames > 0)
-        std::printf("lumenwhirl: movie phase %.3f ms of render-thread processor time per frame (%d frames)\n",
-                    1000 * recorder.movieCpu / recorder.movieFrames, recorder.movieFrames);
+        std::printf("lumenwhirl: movie phase %.3f ms of render-thread processor time per frame (%d frames), "
+                    "%.3f ms of the process's; %.2f processor seconds per minute of show\n",
+                    1000 * recorder.movieCpu / recorder.movieFrames, recorder.movieFrames,
+                    1000 * recorder.movieProcessCpu / recorder.movieFrames,
+                    fxCpuPerMinute(recorder.movieProcessCpu, recorder.movieShowSeconds));
     if (recorder.minuteMemory.size() >= 2) {
         auto [low, high] = std::minmax_element(recorder.minuteMemory.begin(), recorder.minuteMemory.end());
         std::printf("lumenwhirl: resident memory %.1f MB after the first minute of show time, %.1f MB after the "

@@ -250,10 +250,15 @@ TEST(FXGL, RenderMeshSendsWhatTheStateNeeds)
     EXPECT_EQ(counts.normals, 0);
     EXPECT_EQ(counts.colours, 0);
 
+    // Vertex colours of alpha 0 throughout leave every pixel as it is:
+    // nothing is sent. One visible vertex is enough to send them all.
     layer.Reset();
     mesh.material = nullptr; // the default material has no texture
     mesh.colMode = 1;
     dev.gl.EnableLights(true);
+    dev.gl.RenderMesh(&mesh);
+    EXPECT_EQ(counts.vertices, 0);
+    mesh.vertices[2].col[3] = 0.5f;
     dev.gl.RenderMesh(&mesh);
     EXPECT_EQ(counts.normals, 3);
     EXPECT_EQ(counts.colours, 3);

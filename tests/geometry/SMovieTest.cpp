@@ -1,5 +1,6 @@
 #include "geometry/SMovie.h"
 
+#include "base/FXMatrix.h"
 #include "base/fxTime.h"
 #include "package/FXPackage.h"
 #include "package/FXPackageData.h"
@@ -16,6 +17,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -396,5 +399,111 @@ TEST_F(SMovieTest, AuthoredMovieRoundTripsThroughAPackageOntoTheScreen)
     EXPECT_LT(Channel(outside, 0), 16);
     EXPECT_LT(Channel(above, 0), 16);
     m.Destroy(); // the pool's textures, while the context is current
+    fxUnloadDevil();
+}
+
+// The fill box of a decoded frame, and that drawing only inside it leaves
+// the very pixels the whole quad leaves: a frame masked in its middle, an
+// all-black frame with a clear mask (nothing to draw), a black frame whose
+// mask touches every edge (it darkens: all of it is drawn).
+TEST_F(SMovieTest, FillBoxesLeaveOutOnlyPixelsTheFrameCannotChange)
+{
+    const int w = 64, h = 48;
+    auto frame = [&](int kind, FXPixmap* p) {
+        p->power2 = false;
+        p->Realloc(w, h);
+        p->Clear(0);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                bool edge = x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
+                bool middle = x >= 24 && x < 40 && y >= 16 && y < 32;
+                if ((kind == 0 && middle) || (kind == 2 && edge))
+                    p->Row(y)[x] = kind == 0 ? 0xff30c0f0u : 0xff000000u;
+            }
+    };
+    FXPixmap p;
+    float box[4];
+    frame(0, &p);
+    ASSERT_TRUE(SMovie::FillBox(p, box));
+    const float middle[4] = {23.0f / w, 15.0f / h, 41.0f / w, 33.0f / h};
+    for (int k = 0; k < 4; ++k)
+        EXPECT_FLOAT_EQ(box[k], middle[k]) << k;
+    frame(1, &p);
+    EXPECT_FALSE(SMovie::FillBox(p, box));
+    EXPECT_EQ(box[2], 0.0f);
+    frame(2, &p);
+    ASSERT_TRUE(SMovie::FillBox(p, box));
+    const float all[4] = {0, 0, 1, 1};
+    for (int k = 0; k < 4; ++k)
+        EXPECT_FLOAT_EQ(box[k], all[k]) << k;
+
+    // The same frames through JPEG, drawn magnified and off-centre as the
+    // show draws its movies, over a desktop-like background.
+    ASSERT_TRUE(fxLoadDevil());
+    TempDir dir;
+    std::vector<std::pair<int, std::string>> entries;
+    std::vector<std::string> pictures, masks;
+    for (int kind = 0; kind < 3; ++kind) {
+        FXCanvas c;
+        frame(kind, &c.pixmap);
+        std::string n = std::to_string(kind);
+        std::string pf = dir.File(("p" + n + ".jpg").c_str()), mf = dir.File(("m" + n + ".jpg").c_str());
+        ASSERT_TRUE(c.SaveToPict2(pf.c_str()) && c.SaveToMask(mf.c_str()));
+        entries.push_back({10 + 2 * kind, ReadFileBytes(pf)});
+        entries.push_back({11 + 2 * kind, ReadFileBytes(mf)});
+        pictures.push_back(std::to_string(10 + 2 * kind));
+        masks.push_back(std::to_string(11 + 2 * kind));
+    }
+    std::string rec = MovieRecord(false, false, 0.1, {-0.7f, 0.8f, 0.9f, -0.6f, -0.7f, 0.8f, 0.9f, -0.6f,
+                                                      -1.0f, 1.0f, 1.0f, -1.0f},
+                                  pictures, masks);
+    std::vector<TestEntry> payload = {{5, rec, kFxTypeNone}};
+    for (auto& e : entries)
+        payload.push_back({e.first, e.second, kFxTypeJpg});
+    std::string file = PackageFile("pck01", PackagePayload(payload));
+    FXPackage p2;
+    ASSERT_TRUE(p2.LoadFromMemory(file.data(), static_cast<long>(file.size())));
+    GLDevice dev(160, 120);
+    ASSERT_TRUE(dev.created);
+    SMovie m;
+    ASSERT_TRUE(m.LoadCN(&p2, 5));
+    ASSERT_TRUE(m.LoadIntoMem());
+    m.waitForFrame = false;
+    m.desk.mesh.colMode = 1;
+    m.Restart(fxGetTime());
+    FXMatrix place;
+    place.SetScaleF(0.8f, 0.9f, 1.0f);
+    const float fade[4] = {0.7f, 0.7f, 0.7f, 0.7f};
+    auto draw = [&](bool whole) {
+        const float grey[4] = {0.3f, 0.5f, 0.2f, 1.0f};
+        dev.gl.SetClrColor(grey);
+        dev.gl.Clrscr(true, true, false);
+        dev.gl.EnableDepthTest(false);
+        dev.gl.ApplyMatrix(&place);
+        if (whole) {
+            dev.gl.RenderMesh(&m.desk.mesh);
+        } else {
+            m.OnRender0(&dev.gl, fxGetTime()); // placed, then drawn in its box
+            m.OnRender1(&dev.gl, fxGetTime());
+        }
+        std::vector<unsigned char> px(160 * 120 * 4);
+        glReadPixels(0, 0, 160, 120, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        return px;
+    };
+    int changed[3] = {0, 0, 0};
+    for (int kind = 0; kind < 3; ++kind) {
+        m.Prepare(-1);
+        m.desk.UpdateColCol(fade);
+        std::vector<unsigned char> boxed = draw(false), whole = draw(true);
+        EXPECT_TRUE(boxed == whole) << "frame " << kind;
+        for (size_t i = 0; i < whole.size(); i += 4) // pixel 0 lies outside the quad
+            changed[kind] += std::memcmp(&whole[i], &whole[0], 4) != 0;
+        fxAdvanceClock(0.2);
+        m.OnRender(&dev.gl, fxGetTime()); // retires the frame
+    }
+    EXPECT_GT(changed[0], 100); // the frames drew something where they show
+    EXPECT_EQ(changed[1], 0);
+    EXPECT_GT(changed[2], 500);
+    m.Destroy();
     fxUnloadDevil();
 }
