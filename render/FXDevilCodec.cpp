@@ -100,7 +100,7 @@ bool FXDevilCodec::Save(const char* path, int w, int h, int channels, const unsi
 
 void FXDevilCodec::SetJpegQuality(int quality)
 {
-    FXDevilHold hold;
+    std::lock_guard<std::mutex> hold(localDevilLock);
     if (pilSetInteger)
         pilSetInteger(kIlJpgQuality, quality);
 }

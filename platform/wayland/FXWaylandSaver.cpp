@@ -3,7 +3,7 @@
 #include "base/fxTime.h"
 #include "base/fxTrace.h"
 #include "host/fxProbePackage.h"
-#include "platform/headless/FXPictureCapture.h"
+#include "host/FXPictureCapture.h"
 #include "platform/posix/fxSaverConfig.h"
 #include "platform/wayland/FXWaylandCapture.h"
 #include "platform/wayland/FXWaylandWindow.h"

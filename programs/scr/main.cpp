@@ -13,7 +13,7 @@
 #include "host/FXShowSet.h"
 #include "host/ScreenSaverProc.h"
 #include "host/fxMonitorLayout.h"
-#include "platform/headless/FXPictureCapture.h"
+#include "host/FXPictureCapture.h"
 #include "platform/win32/FXGdiCapture.h"
 #include "platform/win32/FXWglWindow.h"
 #include "platform/win32/fxWin32Dpi.h"
