@@ -124,6 +124,7 @@ uncovered() {
         cmp -s "$work/out/c2.png" "$work/out/desk2.png"
 }
 key() { run wtype -s 300 -k space; }
+ms() { echo $(($(date +%s%N) / 1000000)); }
 cursor() { run swaymsg -q seat - cursor "$@"; }
 # saver [ARG...]: lumenwhirl --wayland ARG... as the test user; saver is its id.
 saver() {
@@ -149,7 +150,7 @@ ends_cleanly() {
 # so screenshots tell only later.
 up() {
     wait_until 30 sh -c "grep -q HEADLESS-1 '$work/data/lwhirl.log' && grep -q HEADLESS-2 '$work/data/lwhirl.log'" 2> /dev/null &&
-        return 0
+        { up_ms=$(ms); return 0; }
     fail "$1: the saver did not start a show on both outputs"
     sed 's/^/    saver: /' "$work/saver.log" | tail -5
     return 1
@@ -246,19 +247,27 @@ if up "a key" && shown "a key"; then
 fi
 
 # Within the grace the pointer and a button are dropped; after it the
-# wheel is too, and the pointer is not.
+# wheel is too, and the pointer is not. On a machine so busy that the
+# first frames come after most of the grace, the first part cannot be told.
 saver
 if up "the pointer" && shown "the pointer"; then
     cursor move 40 40
     cursor press button1; cursor release button1
+    late=$(($(ms) - up_ms))
     sleep 0.5
-    alive "$saver" || fail "the pointer or a button within the grace ended the saver"
-    sleep 4.5
-    cursor press button4; cursor release button4; cursor press button5; cursor release button5
-    sleep 0.5
-    alive "$saver" || fail "the wheel ended the saver"
-    cursor move 40 40
-    ends_cleanly "the pointer after the grace"
+    if [ $late -gt 3500 ]; then
+        echo "NOTE: the first frames came $late ms into the grace: the pointer within it is not tested"
+    elif ! alive "$saver"; then
+        fail "the pointer or a button $late ms into the grace ended the saver"
+    fi
+    if alive "$saver"; then
+        sleep 4.5
+        cursor press button4; cursor release button4; cursor press button5; cursor release button5
+        sleep 0.5
+        alive "$saver" || fail "the wheel ended the saver"
+        cursor move 40 40
+        ends_cleanly "the pointer after the grace"
+    fi
 fi
 
 # After the grace a move within the pointer's tolerance is nothing, a
