@@ -284,6 +284,8 @@ fi
 # --idle 2: no show while the seat is busy (its trace log opens with the
 # first), one after 2 s without input, gone on a key, back after 2 s more.
 # The compositor's going then ends it within 2 s, with status 1.
+# The screenshots show the cursor: the desktop again, where the pointer is now.
+wait_until 10 desktop || fail "the desktop did not come back after the pointer's runs"
 saver --idle 2
 for _ in $(seq 8); do
     run wtype -k Shift_L
