@@ -13,11 +13,13 @@ LW_SHOW_PACKAGES=(g++ cmake ninja-build pkg-config
                   libcairo2-dev fonts-dejavu-core libx11-dev libxext-dev libxrandr-dev libxinerama-dev
                   x11-utils libwayland-dev wayland-protocols plasma-wayland-protocols)
 # What the tests, benchmarks, fuzzing, the Debian package's check and the
-# Windows cross build need on top of those.
+# Windows cross build need on top of those; the Wayland saver's test runs a
+# headless sway and weston.
 LW_CHECK_PACKAGES=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
                    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
                    xvfb xauth xdotool x11-apps x11-xserver-utils xscreensaver xscreensaver-gl imagemagick
-                   dpkg-dev lintian libxml2-utils wine wine64 nsis)
+                   dpkg-dev lintian libxml2-utils wine wine64 nsis
+                   sway swaybg grim wtype weston libwayland-dev libwayland-bin)
 
 lw_say() { printf '==> %s\n' "$*"; }
 

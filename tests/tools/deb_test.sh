@@ -4,7 +4,7 @@
 # and unpacked into a scratch root its saver and its xscreensaver hack read
 # the show package beside them, never the build's, write their trace log
 # into the user's state folder, never into the installed tree, and leave
-# the rest of HOME alone.
+# the rest of HOME alone; its lwpack verifies its show.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build}
@@ -23,16 +23,21 @@ sed '/running with root privileges/d' "$work/lintian.txt"
 dpkg -c "$deb" | awk '{ print $6 }' > "$work/contents.txt"
 for f in usr/bin/lumenwhirl usr/libexec/xscreensaver/lumenwhirl usr/share/xscreensaver/config/lumenwhirl.xml \
          usr/share/lumenwhirl/lwhirl.dat usr/share/man/man6/lumenwhirl.6.gz usr/share/doc/lumenwhirl/copyright \
-         usr/share/doc/lumenwhirl/changelog.gz; do
+         usr/share/doc/lumenwhirl/changelog.gz usr/bin/lwpack usr/share/man/man1/lwpack.1.gz; do
     grep -qx "./$f" "$work/contents.txt" || fail "dpkg -c has no /$f"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libdevil1c2 libegl-mesa0 libegl1 libglu1-mesa libglx0 libx11-6 libc6; do
+wanted=(libdevil1c2 libegl-mesa0 libegl1 libglu1-mesa libglx0 libx11-6 libc6)
+"$build/lumenwhirl" --help 2>&1 | grep -q -- --wayland && wanted+=(libwayland-client0 libwayland-egl1)
+for p in "${wanted[@]}"; do
     grep -qE "(^|, )$p( |,|$)" <<< "$depends" || fail "Depends lacks $p: $depends"
 done
 
 root=$work/root
 dpkg -x "$deb" "$root" || fail "dpkg -x"
+# The packaged lwpack reads the packaged show.
+"$root/usr/bin/lwpack" verify "$root/usr/share/lumenwhirl/lwhirl.dat" > "$work/verify.txt" 2>&1 ||
+    fail "the packaged lwpack does not pass the packaged show: $(tail -3 "$work/verify.txt")"
 xml=$root/usr/share/xscreensaver/config/lumenwhirl.xml
 xmllint --noout "$xml" || fail "lumenwhirl.xml is not well formed"
 [ "$(xmllint --xpath 'string(/screensaver/@name)' "$xml")" = lumenwhirl ] &&
