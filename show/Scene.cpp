@@ -247,7 +247,8 @@ void Scene::BuildObjects(void* window, bool previewMode, bool loop)
     fxSetTypePath(1, vornPath);
     fxSetPath(1);
     if (!isPreview) {
-        fxOpenTracesIn(fxGetTypePath(1), logsFile);
+        if (!fxTracesOpened()) // the host may have opened it first
+            fxOpenTracesIn(fxGetTypePath(1), logsFile);
         trc("install folder: %s\n", vornPath);
     }
     gr.CreateChild(window);

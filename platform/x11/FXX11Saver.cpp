@@ -215,6 +215,9 @@ void FXX11Saver::LayOutHack(int pictureWidth, int pictureHeight)
 
 void FXX11Saver::StartShows()
 {
+    // Open before the desktop is read, so that what was chosen for the
+    // sheet, and why, is in the log.
+    fxOpenTracesIn(vornPath, logsFile);
     // The desktop is read once, before any of the saver's windows maps,
     // and each show crops its part from it.
     int w = 0, h = 0, pitch = 0;
