@@ -259,8 +259,7 @@ void Scene::BuildObjects(void* window, bool previewMode, bool loop)
     trc("start-up: device\n");
     if (!holdsDevil) {
         holdsDevil = true;
-        if (localDevilUsers++ == 0)
-            fxLoadDevil();
+        fxHoldImageLibrary();
     }
     trc("start-up: image library\n");
     FXScrShot shot;
@@ -402,8 +401,7 @@ bool Scene::Destroy()
     fxLeaveEnv(&gr); // another show may have been built since
     if (holdsDevil) {
         holdsDevil = false;
-        if (--localDevilUsers == 0)
-            fxUnloadDevil();
+        fxReleaseImageLibrary();
     }
     return true;
 }
@@ -412,6 +410,18 @@ Scene& fxHostScene()
 {
     static Scene sc;
     return sc;
+}
+
+void fxHoldImageLibrary()
+{
+    if (localDevilUsers++ == 0)
+        fxLoadDevil();
+}
+
+void fxReleaseImageLibrary()
+{
+    if (localDevilUsers > 0 && --localDevilUsers == 0)
+        fxUnloadDevil();
 }
 
 void InitScene(void* window, bool previewMode)

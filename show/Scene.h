@@ -100,6 +100,11 @@ private:
     void MoviePhase(PEnv* env, double t, const float* c);
 };
 
+// The image library, bound while anyone holds it: the shows, and a host
+// that decodes a desktop picture before its shows are built.
+void fxHoldImageLibrary();
+void fxReleaseImageLibrary();
+
 // The show of the process's saver window, which the hosts start and end.
 Scene& fxHostScene();
 void InitScene(void* window, bool previewMode);

@@ -218,6 +218,7 @@ void FXX11Saver::StartShows()
     // Open before the desktop is read, so that what was chosen for the
     // sheet, and why, is in the log.
     fxOpenTracesIn(vornPath, logsFile);
+    fxHoldImageLibrary(); // a desktop picture file is decoded here
     // The desktop is read once, before any of the saver's windows maps,
     // and each show crops its part from it.
     int w = 0, h = 0, pitch = 0;
@@ -249,6 +250,7 @@ void FXX11Saver::StartShows()
         err("the desktop: %s\n", why.c_str());
     if (begun)
         capture->End();
+    fxReleaseImageLibrary();
     session.Started(fxGetTime());
 }
 

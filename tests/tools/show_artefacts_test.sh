@@ -23,7 +23,7 @@ step=6 gap=8 most=5
 "$lumenwhirl" --record "$work/show" --seconds 8 --size 640x360 > "$work/out.txt" || fail "recording"
 # The recorder counts the mesh phase's frames after the first; the frame
 # after them is the switch, which draws the sheet alone too.
-mesh=$(sed -n 's/^lumenwhirl: mesh phase .*(\([0-9]*\) frames)$/\1/p' "$work/out.txt")
+mesh=$(sed -n 's/^lumenwhirl: mesh phase .*(\([0-9]*\) frames).*$/\1/p' "$work/out.txt")
 grep -q '^lumenwhirl: movie phase ' "$work/out.txt" || fail "the recording stops before the movie phase"
 if [ -z "$mesh" ] || [ "$mesh" -lt 100 ]; then
     fail "no mesh phase of 100 frames or more in the recording"

@@ -101,7 +101,10 @@ seen "$crossed_b" "$work/hack.txt" && fail "hack: its sheet carried the first mo
 [ $fails -eq $before ] || { echo "hack readings:"; cat "$work/hack.txt"; }
 # In primary mode the hack over the second monitor draws nothing there.
 "$lumenwhirl" -window-id "$(cat "$work/window")" --monitors primary > "$work/hack2.out" 2>&1 & pid=$!
-watch_root 10 "$work/hack2.txt"
+# Until it has laid itself out the window still holds the last hack's frame.
+wait_until 20 grep -q "off the primary monitor: black" "$work/data/lwhirl.log" ||
+    fail "hack, primary: the trace log does not say the window is black"
+watch_root 6 "$work/hack2.txt"
 kill -TERM $pid
 ended_within $pid 2 || { fail "hack, primary: SIGTERM did not end it"; kill -9 $pid; }
 wait $pid
