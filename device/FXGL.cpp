@@ -446,8 +446,9 @@ bool localPowerOfTwo(int n)
 }
 
 // The next mipmap level of a w x h RGBA image, as GLU makes it: each pixel
-// the rounded mean of a 2 x 2 block, or of two pixels once a side is 1. out
-// may be in (it is never written ahead of what is still to be read).
+// the rounded mean of a 2 x 2 block, or of two pixels once a side is 1; an
+// odd side's last row or column has no pair and is left out. out may be in
+// (it is never written ahead of what is still to be read).
 void localHalve(const unsigned char* in, int w, int h, unsigned char* out)
 {
     if (w == 1 || h == 1) {
@@ -518,17 +519,27 @@ bool FXGL::UploadMipmapped(FXPixmap* p, unsigned* texture)
     int w = p->pitch, h = p->allocHeight;
     GLint most = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
-    if (!glTexStorage2D || !localPowerOfTwo(w) || !localPowerOfTwo(h) || w > most || h > most)
+    bool power2 = localPowerOfTwo(w) && localPowerOfTwo(h);
+    // GLU scales a side that is not a power of two up to one, and a texture
+    // larger than the device takes down to its limit; a GL 1.x device
+    // without immutable storage keeps GLU's chain.
+    if (w > most || h > most || (!power2 && !npotTextures) || (power2 && !glTexStorage2D))
         return gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels) == 0;
-    localReplaceImmutable(texture);
-    // The whole chain allocated once and filled level by level: gluBuild2DMipmaps
-    // gives the same levels but leaves the driver a second copy of the
-    // texture while it assembles them.
+    // The whole chain filled level by level from our own halving: with
+    // immutable storage it is allocated once (gluBuild2DMipmaps gives the
+    // same levels but leaves the driver a second copy while it assembles
+    // them); a side that is not a power of two keeps its size, each level
+    // the floor of half the one above.
     int levels = 1;
     for (int s = w > h ? w : h; s > 1; s /= 2)
         ++levels;
-    glTexStorage2D(GL_TEXTURE_2D, levels, GL_RGBA8, w, h);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+    if (glTexStorage2D) {
+        localReplaceImmutable(texture);
+        glTexStorage2D(GL_TEXTURE_2D, levels, GL_RGBA8, w, h);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+    }
     std::vector<unsigned char> level;
     const unsigned char* src = reinterpret_cast<const unsigned char*>(p->pixels);
     for (int i = 1; i < levels; ++i) {
@@ -536,7 +547,10 @@ bool FXGL::UploadMipmapped(FXPixmap* p, unsigned* texture)
         if (level.empty())
             level.resize(static_cast<size_t>(nw) * nh * 4);
         localHalve(src, w, h, level.data());
-        glTexSubImage2D(GL_TEXTURE_2D, i, 0, 0, nw, nh, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+        if (glTexStorage2D)
+            glTexSubImage2D(GL_TEXTURE_2D, i, 0, 0, nw, nh, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+        else
+            glTexImage2D(GL_TEXTURE_2D, i, GL_RGBA8, nw, nh, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
         src = level.data();
         w = nw;
         h = nh;

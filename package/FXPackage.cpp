@@ -3,6 +3,7 @@
 #include "base/fxEndian.h"
 #include "base/fxTrace.h"
 #include "package/FXPackageData.h"
+#include "sys/fxSystem.h"
 
 #include <cctype>
 #include <cstdint>
@@ -79,6 +80,26 @@ int FXPackage::TypeOfExtension(const char* path)
 bool FXPackage::Load(const char* path)
 {
     Destroy();
+    // Mapped, the entries' bytes are the file's pages, shared with the
+    // system's cache and read in only when a loader touches them; a
+    // transposed payload is restored into a block of its own, and the
+    // mapping goes.
+    size_t mappedSize = 0;
+    void* mapped = path ? fxSysMapFile(path, &mappedSize) : nullptr;
+    if (mapped) {
+        unsigned char* bytes = static_cast<unsigned char*>(mapped);
+        bool ok = mappedSize <= 0x7fffffffu && Parse(bytes, static_cast<long>(mappedSize), nullptr, true);
+        if (ok && data >= bytes && data < bytes + mappedSize) {
+            block = mapped;
+            blockSize = mappedSize;
+            blockMapped = true;
+            return true;
+        }
+        fxSysUnmapFile(mapped, mappedSize);
+        if (!ok)
+            err("FXPackage::Load - not a valid package (filename:%s)\n", path);
+        return ok;
+    }
     FILE* f = path ? std::fopen(path, "rb") : nullptr;
     if (!f) {
         err("FXPackage::Load - cannot open (filename:%s)\n", path ? path : "");
@@ -229,8 +250,13 @@ void FXPackage::RecompClasses()
 
 void FXPackage::ReleaseData()
 {
-    std::free(block ? block : data);
+    if (blockMapped)
+        fxSysUnmapFile(block, blockSize);
+    else
+        std::free(block ? block : data);
     block = nullptr;
+    blockSize = 0;
+    blockMapped = false;
     data = nullptr;
     dataSize = 0;
 }

@@ -1,5 +1,6 @@
-// FXPackage: the package file with every asset of the show, read whole into
-// memory and split into entries addressed by integer id.
+// FXPackage: the package file with every asset of the show, mapped from its
+// file (read whole where it cannot be mapped) and split into entries
+// addressed by integer id.
 //
 // A package is untrusted input. Load rejects, leaving the package empty as for
 // a bad header, a payload whose four tables have unequal counts, a count that
@@ -13,6 +14,7 @@
 #include "base/FXStrArray.h"
 #include "package/FXNameServer.h"
 
+#include <cstddef>
 #include <string>
 
 class FXPackageData;
@@ -31,7 +33,8 @@ class FXPackage {
 public:
     FXNameServer names;
     unsigned char* data; // the data area, null when empty; for a loaded file it
-                         // lies inside the block the file was read into
+                         // lies inside the file's mapping, or the block the
+                         // file was read into where it cannot be mapped
     int dataSize;
     FXArray ids;
     FXArray offsets; // relative to the data area
@@ -43,7 +46,7 @@ public:
     FXStrArray tmpFiles;
     FXStr baseDir;
 
-    FXPackage() : data(nullptr), dataSize(0), block(nullptr) {}
+    FXPackage() : data(nullptr), dataSize(0), block(nullptr), blockSize(0), blockMapped(false) {}
     ~FXPackage() { Destroy(); }
     FXPackage(const FXPackage&) = delete;
     FXPackage& operator=(const FXPackage&) = delete;
@@ -96,6 +99,8 @@ public:
 
 private:
     void* block; // the allocation data points into, when it is not data itself
+    size_t blockSize; // its bytes, when mapped
+    bool blockMapped; // block is the file mapped (fxSysMapFile), not allocated
 
     int FindRow(int id) const;
     void DeleteCursors();

@@ -264,6 +264,9 @@ void Scene::BuildObjects(void* window, bool previewMode, bool loop)
     trc("start-up: image library\n");
     FXScrShot shot;
     if (!isPreview) {
+        // At the screen's own size where the device takes any size: half
+        // the memory of the power-of-two block at 1920 x 1080.
+        shot.pixmap.power2 = !gr.npotTextures;
         shot.Update();
         trc("start-up: desktop captured\n");
     }

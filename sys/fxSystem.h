@@ -21,6 +21,15 @@ bool fxSysGetFontsDir(char* buf, int size);
 // True when a file or folder of that name exists.
 bool fxSysPathExists(const char* path);
 
+// The whole file at path (a name in UTF-8) mapped into memory, private to
+// the process: its pages are the file's own, read in as they are touched,
+// until written (a write copies the page and never reaches the file). Null
+// when it cannot be mapped, an empty file included; size gets the bytes
+// mapped. A file cut shorter while mapped faults on the pages it lost, so
+// map only files that are replaced by renaming, never rewritten in place.
+void* fxSysMapFile(const char* path, size_t* size);
+void fxSysUnmapFile(void* bytes, size_t size);
+
 // fopen for a name in UTF-8, whatever the system's code page (Windows opens
 // it by its wide name). Null with errno set when it cannot be opened.
 FILE* fxSysOpenFile(const char* path, const char* mode);

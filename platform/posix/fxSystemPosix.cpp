@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -241,6 +242,29 @@ double fxSysProcessCpuSeconds()
     if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts) != 0)
         return 0;
     return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+void* fxSysMapFile(const char* path, size_t* size)
+{
+    *size = 0;
+    int fd = path ? open(path, O_RDONLY | O_CLOEXEC) : -1;
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    void* p = MAP_FAILED;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    close(fd); // the mapping keeps the file
+    if (p == MAP_FAILED)
+        return nullptr;
+    *size = static_cast<size_t>(st.st_size);
+    return p;
+}
+
+void fxSysUnmapFile(void* bytes, size_t size)
+{
+    if (bytes)
+        munmap(bytes, size);
 }
 
 uint64_t fxSysPeakMemoryBytes()

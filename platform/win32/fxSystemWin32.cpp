@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -105,6 +106,38 @@ FILE* fxSysOpenFile(const char* path, const char* mode)
         return nullptr;
     }
     return _wfopen(name.c_str(), wmode.c_str());
+}
+
+void* fxSysMapFile(const char* path, size_t* size)
+{
+    *size = 0;
+    std::wstring name = localWide(path);
+    if (name.empty())
+        return nullptr;
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    LARGE_INTEGER n;
+    void* view = nullptr;
+    if (GetFileSizeEx(file, &n) && n.QuadPart > 0 && static_cast<unsigned long long>(n.QuadPart) <= SIZE_MAX) {
+        // Copy-on-write: a page written is the process's own.
+        HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_WRITECOPY, 0, 0, nullptr);
+        if (mapping) {
+            view = MapViewOfFile(mapping, FILE_MAP_COPY, 0, 0, 0);
+            CloseHandle(mapping); // the view keeps it
+        }
+    }
+    CloseHandle(file);
+    if (view)
+        *size = static_cast<size_t>(n.QuadPart);
+    return view;
+}
+
+void fxSysUnmapFile(void* bytes, size_t)
+{
+    if (bytes)
+        UnmapViewOfFile(bytes);
 }
 
 bool fxSysUtf8Args(int* argc, char*** argv)

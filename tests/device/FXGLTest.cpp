@@ -348,7 +348,7 @@ TEST(FXGL, DeskShowsAPngRightSideUp)
     fxUnloadDevil();
 }
 
-TEST(FXGL, MipmapLevelsAreGlusWithoutItsSecondCopy)
+TEST(FXGL, MipmapLevelsAreGlusWithoutItsSecondCopyAndKeepTheirSize)
 {
     GLDevice dev;
     ASSERT_TRUE(dev.created);
@@ -393,6 +393,61 @@ TEST(FXGL, MipmapLevelsAreGlusWithoutItsSecondCopy)
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         glDeleteTextures(1, &glu);
     }
+
+    // Where the device takes any size, a side that is not a power of two
+    // keeps its size: each level the floor of half the one above, an odd
+    // side's last row or column left out, with immutable storage and without.
+    ASSERT_TRUE(dev.gl.npotTextures);
+    auto storage = FXGL::glTexStorage2D;
+    for (int immutable = 1; immutable >= 0; --immutable) {
+        FXGL::glTexStorage2D = immutable ? storage : nullptr;
+        FXCanvas canvas;
+        FXPixmap& p = canvas.pixmap;
+        p.power2 = false;
+        const int w = 7, h = 5;
+        ASSERT_TRUE(p.Realloc(w, h));
+        for (int i = 0; i < w * h; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            p.pixels[i] = seed ^ (seed >> 13);
+        }
+        FXMaterial m;
+        ASSERT_TRUE(m.SetTexture(&canvas));
+        EXPECT_EQ(m.texExtentU, 1.0f);
+        EXPECT_EQ(m.texExtentV, 1.0f);
+        std::vector<unsigned char> want(reinterpret_cast<unsigned char*>(p.pixels),
+                                        reinterpret_cast<unsigned char*>(p.pixels) + w * h * 4);
+        glBindTexture(GL_TEXTURE_2D, m.texture);
+        for (int level = 0, lw = w, lh = h;; ++level) {
+            GLint tw = 0, th = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &tw);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &th);
+            ASSERT_EQ(tw, lw) << "level " << level << (immutable ? "" : " without immutable storage");
+            ASSERT_EQ(th, lh) << "level " << level;
+            std::vector<unsigned char> got(want.size());
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, got.data());
+            EXPECT_EQ(got, want) << "level " << level << (immutable ? "" : " without immutable storage");
+            if (lw == 1 && lh == 1)
+                break;
+            int nw = lw > 1 ? lw / 2 : 1, nh = lh > 1 ? lh / 2 : 1;
+            std::vector<unsigned char> next(static_cast<size_t>(nw) * nh * 4);
+            for (int y = 0; y < nh; ++y)
+                for (int x = 0; x < nw; ++x)
+                    for (int c = 0; c < 4; ++c) {
+                        auto at = [&](int px, int py) { return want[(static_cast<size_t>(py) * lw + px) * 4 + c]; };
+                        int v = lw > 1 && lh > 1 ? (at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) +
+                                                    at(2 * x + 1, 2 * y + 1) + 2) / 4
+                                : lw > 1         ? (at(2 * x, 0) + at(2 * x + 1, 0)) / 2
+                                                 : (at(0, 2 * y) + at(0, 2 * y + 1)) / 2;
+                        next[(static_cast<size_t>(y) * nw + x) * 4 + c] = static_cast<unsigned char>(v);
+                    }
+            want.swap(next);
+            lw = nw;
+            lh = nh;
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    FXGL::glTexStorage2D = storage;
 }
 
 TEST(FXGL, AMovieFrameOfTheSameSizeRewritesItsTexture)

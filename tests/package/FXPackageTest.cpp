@@ -170,6 +170,35 @@ TEST(FXPackage, LoadFromFileAndMissingFile)
     EXPECT_FALSE(p.Load(bad.c_str()));
     EXPECT_EQ(p.GetCount(), 0);
     EXPECT_EQ(p.data, nullptr);
+
+    // The data area is the file's mapping where it can be: a write through a
+    // cursor stays in the process and never reaches the file.
+    std::string before = ReadFileBytes(plain);
+    ASSERT_TRUE(p.Load(plain.c_str()));
+    FXPackageData* three = p.GetDataPtr(3);
+    ASSERT_NE(three, nullptr);
+    EXPECT_TRUE(three->WriteInt(0x21212121));
+    EXPECT_EQ(Entry(p, 3), "!!!!e!");
+    p.Destroy();
+    EXPECT_EQ(ReadFileBytes(plain), before);
+
+    // A file shorter than its tables claim, cut anywhere, is refused or
+    // gives only entries that lie inside it.
+    std::string whole = PackageFile("pck01", PackagePayload({{1, "first entry", -1}, {2, std::string(40, 'x'), 1}}));
+    std::string cut = dir.File("cut.dat");
+    for (size_t n = 0; n < whole.size(); ++n) {
+        ASSERT_TRUE(WriteFileBytes(cut, whole.substr(0, n)));
+        if (!p.Load(cut.c_str())) {
+            EXPECT_EQ(p.GetCount(), 0);
+            continue;
+        }
+        for (int i = 0; i < p.cursors.count; ++i) {
+            const FXPackageData* c = static_cast<const FXPackageData*>(p.cursors.items[i]);
+            ASSERT_GE(c->start, p.data);
+            ASSERT_LE(c->start + c->size, p.data + p.dataSize);
+        }
+        ASSERT_LE(static_cast<size_t>(p.dataSize), n);
+    }
 }
 
 TEST(FXPackage, TypeCodesFromExtensions)
