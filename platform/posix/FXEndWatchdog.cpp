@@ -16,6 +16,16 @@ namespace {
 const char kArm = 'a';
 const char kQuit = 'q';
 
+volatile std::sig_atomic_t localSignalled = 0;
+std::atomic<FXEndWatchdog*> localOnSignals{nullptr};
+
+void localOnSignal(int)
+{
+    localSignalled = 1;
+    if (FXEndWatchdog* w = localOnSignals.load())
+        w->Arm();
+}
+
 long long localNowMs()
 {
     timespec ts;
@@ -67,8 +77,23 @@ void FXEndWatchdog::Arm()
     (void)n;
 }
 
+void FXEndWatchdog::EndOnSignals()
+{
+    if (writeFd.load() >= 0)
+        localOnSignals = this;
+    std::signal(SIGTERM, localOnSignal);
+    std::signal(SIGINT, localOnSignal);
+}
+
+bool FXEndWatchdog::Signalled()
+{
+    return localSignalled != 0;
+}
+
 void FXEndWatchdog::Destroy()
 {
+    FXEndWatchdog* self = this;
+    localOnSignals.compare_exchange_strong(self, nullptr);
     int fd = writeFd.exchange(-1);
     if (fd >= 0) {
         ssize_t n = write(fd, &kQuit, 1);

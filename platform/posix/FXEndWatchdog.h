@@ -24,6 +24,10 @@ public:
     // Async-signal-safe. Arming again, or before Create, does nothing.
     void Arm();
     bool Armed() const { return armed.load(); }
+    // From now on SIGTERM and SIGINT set Signalled() and arm this watchdog,
+    // when it was created, until it is destroyed.
+    void EndOnSignals();
+    static bool Signalled();
     // Stops the thread, cancelling an armed end; Create may follow.
     void Destroy();
 

@@ -32,16 +32,6 @@
 
 namespace {
 
-volatile std::sig_atomic_t localSignalled = 0;
-std::atomic<FXEndWatchdog*> localWatchdog{nullptr};
-
-void localOnSignal(int)
-{
-    localSignalled = 1;
-    if (FXEndWatchdog* w = localWatchdog.load())
-        w->Arm();
-}
-
 // A saver told to end, or whose compositor went, is gone within this.
 const double kEndSeconds = 1.5;
 
@@ -108,8 +98,6 @@ void FXWaylandSaver::Note(const char* format, ...)
 
 FXWaylandSaver::~FXWaylandSaver()
 {
-    if (localWatchdog.load() == &watchdog)
-        localWatchdog = nullptr;
     if (!display)
         return;
     EndShows();
@@ -308,10 +296,8 @@ bool FXWaylandSaver::Connect()
         return false;
     }
     std::signal(SIGPIPE, SIG_IGN); // a dead connection is a dispatch error, not a signal
-    if (watchdog.Create(kEndSeconds, 1, "lumenwhirl: the saver did not end in time; it ends now\n"))
-        localWatchdog = &watchdog;
-    std::signal(SIGTERM, localOnSignal);
-    std::signal(SIGINT, localOnSignal);
+    watchdog.Create(kEndSeconds, 1, "lumenwhirl: the saver did not end in time; it ends now\n");
+    watchdog.EndOnSignals();
     registry = wl_display_get_registry(display);
     static const wl_registry_listener listener = {
         [](void* data, wl_registry*, uint32_t name, const char* interface, uint32_t version) {
@@ -523,7 +509,7 @@ FXWaylandSaver::End FXWaylandSaver::Show()
     std::string why;
     if (!loaded && !fxProbePackage(vornPath, &why))
         std::fprintf(stderr, "lumenwhirl: cannot load the package %s\n", why.c_str());
-    while (!closeRequested && !localSignalled) {
+    while (!closeRequested && !FXEndWatchdog::Signalled()) {
         if (fxWlDispatch(display, nullptr, 100) < 0)
             return kLost;
         Tidy();
@@ -585,12 +571,12 @@ int FXWaylandSaver::RunIdle(double seconds)
     }
     Note("waiting for %g s without input (%s)\n", seconds, idleNotifier ? "ext_idle_notifier_v1" : "org_kde_kwin_idle");
     for (;;) {
-        while (!idle && !localSignalled) {
+        while (!idle && !FXEndWatchdog::Signalled()) {
             if (fxWlDispatch(display, nullptr, 200) < 0)
                 return Finish(kLost);
             Tidy();
         }
-        if (localSignalled)
+        if (FXEndWatchdog::Signalled())
             return Finish(kSignalled);
         trc("the seat is idle: the show starts\n");
         End end = Show();

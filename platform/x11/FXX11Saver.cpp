@@ -27,16 +27,6 @@
 
 namespace {
 
-volatile std::sig_atomic_t localSignalled = 0;
-std::atomic<FXEndWatchdog*> localWatchdog{nullptr};
-
-void localOnSignal(int)
-{
-    localSignalled = 1;
-    if (FXEndWatchdog* w = localWatchdog.load())
-        w->Arm();
-}
-
 // A saver told to end is gone within a second, whatever its X server does.
 const double kEndSeconds = 0.8;
 
@@ -87,8 +77,6 @@ void FXX11Saver::SetShows(ShowsStart start, ShowsEnd end)
 
 FXX11Saver::~FXX11Saver()
 {
-    if (localWatchdog.load() == &watchdog)
-        localWatchdog = nullptr;
     fxSetScreenCapture(nullptr);
     EndShows();
     viewGlx.clear();
@@ -407,10 +395,8 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
     XSetErrorHandler(localOnXError);
     XSetIOErrorHandler(localOnXIOError);
     std::signal(SIGPIPE, SIG_IGN); // a dead connection is Xlib's I/O error, not a signal
-    if (watchdog.Create(kEndSeconds, 1, "lumenwhirl: the saver did not end in time after it was told to; it ends now\n"))
-        localWatchdog = &watchdog;
-    std::signal(SIGTERM, localOnSignal);
-    std::signal(SIGINT, localOnSignal);
+    watchdog.Create(kEndSeconds, 1, "lumenwhirl: the saver did not end in time after it was told to; it ends now\n");
+    watchdog.EndOnSignals();
     protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     if (!MakeWindow(target))
@@ -450,7 +436,7 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
     FXX11PowerWatch power;
     power.Create(display, &fxFramePacer());
     int fd = ConnectionNumber(display);
-    while (!destroyRequested && !localSignalled) {
+    while (!destroyRequested && !FXEndWatchdog::Signalled()) {
         power.Poll(fxGetTime());
         while (XPending(display) && !destroyRequested) {
             XEvent e;
