@@ -1,5 +1,7 @@
 #include "platform/egl/FXEglWindow.h"
 
+#include "platform/egl/FXEglSurface.h"
+
 #include "base/FXRect.h"
 
 #include <EGL/egl.h>
@@ -54,46 +56,13 @@ bool localChooseConfig(EGLDisplay d, const FXGLPixelFormat& f, EGLConfig* config
     return false;
 }
 
-class FXEglSurface : public PGLSurface {
+class FXEglWindowSurface : public FXEglSurface {
 public:
-    FXEglSurface(EGLDisplay d, EGLConfig c, EGLSurface s) : display(d), config(c), surface(s) {}
-    ~FXEglSurface() override
-    {
-        eglDestroySurface(display, surface);
-    }
+    using FXEglSurface::FXEglSurface;
+    ~FXEglWindowSurface() override { eglDestroySurface(display, surface); }
 
-    void* CreateContext() override
-    {
-        if (!eglBindAPI(EGL_OPENGL_API))
-            return nullptr;
-        EGLContext c = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-        return c == EGL_NO_CONTEXT ? nullptr : c;
-    }
-    void DeleteContext(void* context) override
-    {
-        if (context)
-            eglDestroyContext(display, static_cast<EGLContext>(context));
-    }
-    bool MakeCurrent(void* context) override
-    {
-        // The bound API is per thread, and releasing acts on the bound API's
-        // context only: bind desktop GL on whichever thread calls.
-        eglBindAPI(EGL_OPENGL_API);
-        if (!context)
-            return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT) == EGL_TRUE;
-        return eglMakeCurrent(display, surface, surface, static_cast<EGLContext>(context)) == EGL_TRUE;
-    }
     void SwapBuffers() override { eglSwapBuffers(display, surface); }
-    void* GetProcAddress(const char* name) override
-    {
-        return reinterpret_cast<void*>(eglGetProcAddress(name));
-    }
     bool SetSwapInterval(int interval) override { return eglSwapInterval(display, interval) == EGL_TRUE; }
-
-private:
-    EGLDisplay display;
-    EGLConfig config;
-    EGLSurface surface;
 };
 
 } // namespace
@@ -127,7 +96,7 @@ PGLSurface* FXEglWindow::CreateSurface(const FXGLPixelFormat& format)
     }
     if (s == EGL_NO_SURFACE)
         return nullptr;
-    return new FXEglSurface(d, config, s);
+    return new FXEglWindowSurface(d, config, s);
 }
 
 void FXEglWindow::ReleaseSurface(PGLSurface* surface)

@@ -2,6 +2,7 @@
 
 #include "base/FXRect.h"
 #include "base/fxTrace.h"
+#include "platform/egl/FXEglSurface.h"
 #include "platform/wayland/fxWlDispatch.h"
 
 #include <EGL/egl.h>
@@ -75,11 +76,11 @@ bool localChooseConfig(EGLDisplay d, const FXGLPixelFormat& f, EGLConfig* config
 const int kFrameWaitMs = 2000;
 const int kSliceMs = 50;
 
-class FXWaylandSurface : public PGLSurface {
+class FXWaylandSurface : public FXEglSurface {
 public:
     FXWaylandSurface(FXWaylandWindow* window, wl_display* connection, wl_surface* surface, EGLDisplay d,
                      EGLConfig c, EGLSurface s)
-        : window(window), connection(connection), display(d), config(c), egl(s)
+        : FXEglSurface(d, c, s), window(window), connection(connection)
     {
         queue = wl_display_create_queue(connection);
         wrapper = static_cast<wl_surface*>(wl_proxy_create_wrapper(surface));
@@ -87,32 +88,13 @@ public:
     }
     ~FXWaylandSurface() override
     {
-        eglDestroySurface(display, egl);
+        eglDestroySurface(display, surface);
         if (callback)
             wl_callback_destroy(callback);
         wl_proxy_wrapper_destroy(wrapper);
         wl_event_queue_destroy(queue);
     }
 
-    void* CreateContext() override
-    {
-        if (!eglBindAPI(EGL_OPENGL_API))
-            return nullptr;
-        EGLContext c = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-        return c == EGL_NO_CONTEXT ? nullptr : c;
-    }
-    void DeleteContext(void* context) override
-    {
-        if (context)
-            eglDestroyContext(display, static_cast<EGLContext>(context));
-    }
-    bool MakeCurrent(void* context) override
-    {
-        eglBindAPI(EGL_OPENGL_API);
-        if (!context)
-            return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT) == EGL_TRUE;
-        return eglMakeCurrent(display, egl, egl, static_cast<EGLContext>(context)) == EGL_TRUE;
-    }
     void SwapBuffers() override
     {
         if (window->Abandoned() || !WaitFrame())
@@ -125,11 +107,7 @@ public:
         }};
         wl_callback_add_listener(callback, &listener, this);
         // The swap commits the surface, and with it the frame request.
-        eglSwapBuffers(display, egl);
-    }
-    void* GetProcAddress(const char* name) override
-    {
-        return reinterpret_cast<void*>(eglGetProcAddress(name));
+        eglSwapBuffers(display, surface);
     }
     // The pacing is the frame callbacks': EGL's own wait for them (interval
     // 1) blocks without a limit when the surface is not shown.
@@ -138,9 +116,6 @@ public:
 private:
     FXWaylandWindow* window;
     wl_display* connection;
-    EGLDisplay display;
-    EGLConfig config;
-    EGLSurface egl;
     wl_event_queue* queue = nullptr;
     wl_surface* wrapper = nullptr;  // the surface, its new objects on queue
     wl_callback* callback = nullptr; // the frame asked for by the last swap
