@@ -239,7 +239,6 @@ void FXX11Saver::StartShows()
     if (begun)
         capture->End();
     fxReleaseImageLibrary();
-    session.Started(fxGetTime());
 }
 
 bool FXX11Saver::EndShows()
@@ -433,6 +432,10 @@ int FXX11Saver::Run(Mode mode, unsigned long target)
         if (XQueryPointer(display, window, &root, &child, &rx, &ry, &wx, &wy, &keys))
             session.SetPointerOrigin(rx, ry);
     }
+    // The grace runs from when the user can see the saver: the shows start
+    // before their windows map, so the desktop capture sees the desktop.
+    if (showSet)
+        session.Started(fxGetTime());
     FXX11PowerWatch power;
     power.Create(display, &fxFramePacer());
     int fd = ConnectionNumber(display);
