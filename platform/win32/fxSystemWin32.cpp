@@ -273,11 +273,11 @@ bool fxSysGetUserLogDir(char* buf, int size)
     return true;
 }
 
-double fxSysThreadCpuSeconds()
+namespace {
+
+// Kernel and user time, in the 100 ns units of a FILETIME, as seconds.
+double localCpuSeconds(const FILETIME& kernel, const FILETIME& user)
 {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
-        return 0;
     ULARGE_INTEGER k, u;
     k.LowPart = kernel.dwLowDateTime;
     k.HighPart = kernel.dwHighDateTime;
@@ -286,17 +286,22 @@ double fxSysThreadCpuSeconds()
     return (k.QuadPart + u.QuadPart) / 1e7;
 }
 
+} // namespace
+
+double fxSysThreadCpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
+        return 0;
+    return localCpuSeconds(kernel, user);
+}
+
 double fxSysProcessCpuSeconds()
 {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
         return 0;
-    ULARGE_INTEGER k, u;
-    k.LowPart = kernel.dwLowDateTime;
-    k.HighPart = kernel.dwHighDateTime;
-    u.LowPart = user.dwLowDateTime;
-    u.HighPart = user.dwHighDateTime;
-    return (k.QuadPart + u.QuadPart) / 1e7;
+    return localCpuSeconds(kernel, user);
 }
 
 uint64_t fxSysPeakMemoryBytes()
