@@ -10,8 +10,11 @@
 #include <wayland-client.h>
 #include <wayland-egl.h>
 
-#include <chrono>
+#include <cerrno>
+#include <cstdint>
 #include <mutex>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,11 +74,6 @@ bool localChooseConfig(EGLDisplay d, const FXGLPixelFormat& f, EGLConfig* config
     return false;
 }
 
-// A frame the compositor has not asked for within this is not drawn: the
-// surface is not shown. The wait goes in slices so that Abandon is seen.
-const int kFrameWaitMs = 2000;
-const int kSliceMs = 50;
-
 class FXWaylandSurface : public FXEglSurface {
 public:
     FXWaylandSurface(FXWaylandWindow* window, wl_display* connection, wl_surface* surface, EGLDisplay d,
@@ -121,19 +119,14 @@ private:
     wl_callback* callback = nullptr; // the frame asked for by the last swap
     bool broken = false;
 
-    // True when the last frame's callback came: the compositor wants the next.
+    // True when the last frame's callback came: the compositor wants the
+    // next. Without a limit: a surface not shown gets no callback, and its
+    // thread sleeps here until it is shown again or abandoned.
     bool WaitFrame()
     {
-        auto start = std::chrono::steady_clock::now();
         while (callback && !broken && !window->Abandoned()) {
-            int r = fxWlDispatch(connection, queue, kSliceMs);
-            if (r < 0) {
+            if (fxWlDispatch(connection, queue, -1, window->WakeFd()) < 0)
                 broken = true;
-                break;
-            }
-            auto waited = std::chrono::steady_clock::now() - start;
-            if (callback && waited > std::chrono::milliseconds(kFrameWaitMs))
-                return false;
         }
         if (broken) {
             // The host ends the show; until then this thread idles.
@@ -151,9 +144,16 @@ bool FXWaylandWindow::Create(wl_display* connection, wl_surface* s, int w, int h
     Destroy();
     if (w <= 0 || h <= 0)
         return false;
-    egl = wl_egl_window_create(s, w, h);
-    if (!egl)
+    wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake < 0) {
+        err("FXWaylandWindow: no eventfd (%d)\n", errno);
         return false;
+    }
+    egl = wl_egl_window_create(s, w, h);
+    if (!egl) {
+        Destroy();
+        return false;
+    }
     display = connection;
     surface = s;
     width = w;
@@ -162,11 +162,23 @@ bool FXWaylandWindow::Create(wl_display* connection, wl_surface* s, int w, int h
     return true;
 }
 
+void FXWaylandWindow::Abandon()
+{
+    abandoned = true;
+    if (wake >= 0) {
+        uint64_t one = 1;
+        (void)!write(wake, &one, sizeof one);
+    }
+}
+
 void FXWaylandWindow::Destroy()
 {
     if (egl)
         wl_egl_window_destroy(egl);
     egl = nullptr;
+    if (wake >= 0)
+        close(wake);
+    wake = -1;
     display = nullptr;
     surface = nullptr;
     width = height = 0;

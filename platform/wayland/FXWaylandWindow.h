@@ -2,9 +2,9 @@
 // size: desktop GL through EGL on wayland-egl, the buffer in the output's
 // physical pixels. Presenting is paced by the surface's frame callbacks on
 // an event queue of its own, so a surface the compositor does not show
-// (its output off or covered) draws next to nothing, and a render thread
-// waits for a frame only a bounded time: it never blocks for ever in a
-// swap, and Abandon makes a waiting swap return at once.
+// (its output off or covered) draws nothing: its render thread sleeps in
+// the swap after one frame until the compositor asks for the next, and
+// Abandon wakes it at once, so it never blocks a stop.
 #pragma once
 
 #include "sys/PGLWindow.h"
@@ -29,8 +29,11 @@ public:
     void Destroy();
     // Swaps stop waiting and presenting: the render thread is about to be
     // stopped, or the connection is gone. Any thread.
-    void Abandon() { abandoned = true; }
+    void Abandon();
     bool Abandoned() const { return abandoned.load(); }
+    // Readable once abandoned: what a waiting swap polls beside the
+    // connection.
+    int WakeFd() const { return wake; }
 
     void GetClientSize(int* w, int* h) override;
     void GetScreenSize(int* w, int* h) override;
@@ -45,5 +48,6 @@ private:
     wl_surface* surface = nullptr;
     wl_egl_window* egl = nullptr;
     int width = 0, height = 0;
+    int wake = -1; // an eventfd
     std::atomic<bool> abandoned{false};
 };

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <poll.h>
 
-int fxWlDispatch(wl_display* display, wl_event_queue* queue, int timeoutMs)
+int fxWlDispatch(wl_display* display, wl_event_queue* queue, int timeoutMs, int wakeFd)
 {
     auto pending = [&] {
         return queue ? wl_display_dispatch_queue_pending(display, queue) : wl_display_dispatch_pending(display);
@@ -16,8 +16,10 @@ int fxWlDispatch(wl_display* display, wl_event_queue* queue, int timeoutMs)
         wl_display_cancel_read(display);
         return -1;
     }
-    pollfd p = {wl_display_get_fd(display), POLLIN, 0};
-    int n = poll(&p, 1, timeoutMs);
+    pollfd p[2] = {{wl_display_get_fd(display), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    int n = poll(p, wakeFd >= 0 ? 2 : 1, timeoutMs);
+    if (n > 0 && !(p[0].revents & (POLLIN | POLLHUP | POLLERR)))
+        n = 0; // only the wake
     if (n <= 0) {
         wl_display_cancel_read(display);
         return n < 0 && errno != EINTR ? -1 : 0;

@@ -2,7 +2,8 @@
 # tests/tools/wayland_test.sh LUMENWHIRL DATA_DIR LW_VPOINTER: the Wayland
 # saver on a headless sway with two outputs, each showing its own picture
 # of four coloured blocks (swaybg): the show carries each output's blocks
-# in their places, then plays the movies; it survives an output's going and
+# in their places, then plays the movies; while no frames are asked for its
+# shows' threads sleep, and draw again after; it survives an output's going and
 # covers it again when it comes back; a key ends it at once, the pointer
 # and a button only after the grace, the wheel never, with status 0 and
 # nothing left behind; --idle waits for the seat to be idle, starts, ends on
@@ -122,6 +123,18 @@ covered() {
 # One screenshot of both: the desktop may show for only 2 s between shows.
 uncovered() { shot c && cmp -s "$work/out/c.png" "$work/out/desk.png"; }
 key() { run wtype -s 300 -k space; }
+# thread_use PID: the processor time (clock ticks) and the voluntary
+# context switches (sleeps) so far of every thread of PID but its first,
+# which is the event loop.
+thread_use() {
+    local t ticks=0 wakes=0
+    for t in /proc/$1/task/*; do
+        [ "${t##*/}" = "$1" ] && continue
+        ticks=$((ticks + $(awk '{ print $14 + $15 }' "$t/stat" 2> /dev/null || echo 0)))
+        wakes=$((wakes + $(awk '/^voluntary_ctxt_switches/ { print $2 }' "$t/status" 2> /dev/null || echo 0)))
+    done
+    echo "$ticks $wakes"
+}
 ms() { echo $(($(date +%s%N) / 1000000)); }
 cursor() { run swaymsg -q seat - cursor "$@"; }
 # saver [ARG...]: lumenwhirl --wayland ARG... as the test user; saver is its id.
@@ -220,6 +233,29 @@ if up "the show"; then
         sleep 0.5
     done
     [ -n "$movies" ] || fail "no movies on both outputs 10 to 25 s into the show (brightness $(brightness "$work/out/m1.png"))"
+
+    # A surface the compositor does not show gets no frame callbacks. The
+    # headless backend cannot power an output off, so the compositor is
+    # stopped instead, which withholds them from both: after the frame each
+    # show had begun, its threads sleep (no wakes, no processor time) until
+    # frames are asked for again, and then both draw again.
+    sway_parent=$(ps -o ppid= -p "$sway" | tr -d ' ')
+    kill -STOP "$sway"
+    sleep 1
+    before=$(thread_use "$saver")
+    sleep 5
+    after=$(thread_use "$saver")
+    # runuser, sway's parent, stops itself with it: it must go on too.
+    kill -CONT "$sway" "$sway_parent"
+    read -r t0 w0 <<< "$before"
+    read -r t1 w1 <<< "$after"
+    echo "NOTE: 5 s without frame callbacks: the shows' threads woke $((w1 - w0)) times, took $(((t1 - t0) * 10)) ms"
+    [ $((t1 - t0)) -le 2 ] && [ $((w1 - w0)) -le 10 ] ||
+        fail "without frame callbacks for 5 s the shows' threads woke $((w1 - w0)) times and took $(((t1 - t0) * 10)) ms"
+    sleep 1
+    shot a1 HEADLESS-1; shot a2 HEADLESS-2; sleep 0.5; shot b1 HEADLESS-1; shot b2 HEADLESS-2
+    cmp -s "$work/out/a1.png" "$work/out/b1.png" || cmp -s "$work/out/a2.png" "$work/out/b2.png" &&
+        fail "the shows did not draw again when frames were asked for again"
 
     # An output that goes leaves the show running on the other; one that
     # comes is covered.
