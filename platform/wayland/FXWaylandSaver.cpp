@@ -8,6 +8,7 @@
 #include "platform/wayland/FXWaylandCapture.h"
 #include "platform/wayland/FXWaylandWindow.h"
 #include "platform/wayland/fxWlDispatch.h"
+#include "render/FXFramePacer.h"
 #include "show/Scene.h"
 #include "show/fxHostState.h"
 #include "sys/PScreenCapture.h"
@@ -28,6 +29,7 @@
 #include <cstdio>
 #include <cstring>
 #include <linux/input-event-codes.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +67,7 @@ struct FXWaylandSaver::Output {
     bool configured = false;
     bool closed = false; // the compositor will not show the surface again
     std::unique_ptr<PScreenCapture> capture;
+    wl_buffer* black = nullptr; // the surface's picture when it has no show
     std::unique_ptr<FXWaylandWindow> window;
     std::unique_ptr<Scene> show;
 
@@ -320,20 +323,37 @@ bool FXWaylandSaver::Connect()
         return false;
     }
     std::string text, why;
-    fxSaverConfigValue("desktop", &text);
-    if (!fxParseDesktopSetting(text.c_str(), &desktop, &why))
-        err("lumenwhirl: the setting desktop: %s\n", why.c_str());
+    if (!desktopGiven) {
+        fxSaverConfigValue("desktop", &text);
+        if (!fxParseDesktopSetting(text.c_str(), &desktop, &why))
+            err("lumenwhirl: the setting desktop: %s\n", why.c_str());
+    }
+    if (!monitorModeGiven && fxSaverConfigValue("monitors", &text) &&
+        !fxParseMonitorMode(text.c_str(), &monitorMode, &why))
+        std::fprintf(stderr, "lumenwhirl: %s in %s; each is used\n", why.c_str(), fxSaverConfigFile().c_str());
+    if (monitorMode == FXMonitorMode::span) {
+        Note("monitors: span is each on Wayland, where no surface spans outputs\n");
+        monitorMode = FXMonitorMode::each;
+    }
+    power.Create(&fxFramePacer());
     std::string note;
     std::snprintf(vornPath, sizeof vornPath, "%s", fxSaverInstallFolder(argv0, &note).c_str());
     Note("%s\n", note.c_str());
     return true;
 }
 
+bool FXWaylandSaver::Blacked(const Output* o) const
+{
+    return monitorMode == FXMonitorMode::primary && o->name != primary;
+}
+
 void FXWaylandSaver::Capture(Output* o)
 {
     o->capture.reset();
     const char* name = o->label.empty() ? "an output" : o->label.c_str();
-    if (desktop.source == FXDesktopSource::none) {
+    if (Blacked(o)) {
+        // Never read: nothing shows it.
+    } else if (desktop.source == FXDesktopSource::none) {
         Note("%s: the desktop setting is none: the built-in picture\n", name);
     } else if (desktop.source == FXDesktopSource::picture) {
         auto picture = std::make_unique<FXPictureCapture>();
@@ -390,6 +410,10 @@ void FXWaylandSaver::Cover(Output* o)
         return;
     }
     int w = static_cast<int>(o->width) * o->scale, h = static_cast<int>(o->height) * o->scale;
+    if (Blacked(o)) {
+        CoverBlack(o, w, h);
+        return;
+    }
     o->window = std::make_unique<FXWaylandWindow>();
     if (!o->window->Create(display, o->surface, w, h)) {
         err("%s: wayland-egl made no window\n", name);
@@ -410,6 +434,28 @@ void FXWaylandSaver::Cover(Output* o)
     o->capture.reset(); // taken: the show holds its own copy
 }
 
+void FXWaylandSaver::CoverBlack(Output* o, int w, int h)
+{
+    const char* name = o->label.empty() ? "an output" : o->label.c_str();
+    // A new file's pages read as 0: XRGB8888 black, written by nobody.
+    size_t size = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;
+    int fd = memfd_create("lumenwhirl-black", MFD_CLOEXEC);
+    if (fd < 0 || size > 0x7fffffff || ftruncate(fd, static_cast<off_t>(size)) != 0 || !shm) {
+        err("%s: no shared memory for a black surface\n", name);
+        if (fd >= 0)
+            close(fd);
+        return;
+    }
+    wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<int32_t>(size));
+    o->black = wl_shm_pool_create_buffer(pool, 0, w, h, w * 4, WL_SHM_FORMAT_XRGB8888);
+    wl_shm_pool_destroy(pool);
+    close(fd);
+    wl_surface_attach(o->surface, o->black, 0, 0);
+    wl_surface_damage(o->surface, 0, 0, INT32_MAX, INT32_MAX);
+    wl_surface_commit(o->surface);
+    Note("%s: black, the show is on the primary output only\n", name);
+}
+
 void FXWaylandSaver::Uncover(Output* o)
 {
     if (o->window)
@@ -420,6 +466,9 @@ void FXWaylandSaver::Uncover(Output* o)
     }
     o->show.reset();
     o->window.reset();
+    if (o->black)
+        wl_buffer_destroy(o->black);
+    o->black = nullptr;
     if (pointerOutput == o)
         pointerOutput = nullptr;
     if (o->layer)
@@ -431,6 +480,12 @@ void FXWaylandSaver::Uncover(Output* o)
     o->configured = false;
     o->closed = false;
     o->capture.reset();
+}
+
+void FXWaylandSaver::Tend()
+{
+    Tidy();
+    power.Poll(fxGetTime());
 }
 
 void FXWaylandSaver::Tidy()
@@ -495,6 +550,18 @@ FXWaylandSaver::End FXWaylandSaver::Show()
     showing = true;
     for (auto& o : outputs)
         o->closed = false;
+    // The output at the origin, else the first: Wayland names no primary.
+    primary = 0;
+    for (auto& o : outputs) {
+        if (!o->described)
+            continue;
+        if (!primary)
+            primary = o->name;
+        if (o->x == 0 && o->y == 0) {
+            primary = o->name;
+            break;
+        }
+    }
     // Every output is copied before the first surface maps on any of them.
     for (auto& o : outputs)
         if (o->described && !o->closed)
@@ -512,7 +579,7 @@ FXWaylandSaver::End FXWaylandSaver::Show()
     while (!closeRequested && !FXEndWatchdog::Signalled()) {
         if (fxWlDispatch(display, nullptr, 100) < 0)
             return kLost;
-        Tidy();
+        Tend();
     }
     return closeRequested ? kClosed : kSignalled;
 }

@@ -2,15 +2,18 @@
 // Every output gets an overlay layer surface over all of it, taking the
 // keyboard, and a show of its own on that output's captured picture; an
 // output that comes during the show gets one too, one that goes takes only
-// its own. Keys, the pointer, buttons and the wheel of the seat go to the
-// saver's session, whose rules end the show. The compositor's going ends
-// the process with status 1.
+// its own. With the monitors setting primary only one output (the one at
+// the compositor's origin) gets a show and the others are covered black;
+// span is each here, as no surface spans outputs. Keys, the pointer,
+// buttons and the wheel of the seat go to the saver's session, whose rules
+// end the show. The compositor's going ends the process with status 1.
 #pragma once
 
 #include "host/FXSaverSession.h"
 #include "base/fxTrace.h"
 #include "host/fxMonitorLayout.h"
 #include "platform/posix/FXEndWatchdog.h"
+#include "platform/posix/FXPowerSupplyWatch.h"
 
 #include <cstdint>
 #include <memory>
@@ -45,6 +48,17 @@ public:
     // Waits until the seat has been idle for seconds, shows until the
     // session closes, and waits again, until a signal: the exit status.
     int RunIdle(double seconds);
+    // The monitors setting of the command line, which wins over the
+    // configuration file's.
+    void SetMonitorMode(FXMonitorMode mode)
+    {
+        monitorMode = mode;
+        monitorModeGiven = true;
+    }
+
+    // --desktop, when given; otherwise the configuration file's key decides.
+    bool desktopGiven = false;
+    FXDesktopSetting desktop;
 
 private:
     struct Output;
@@ -54,7 +68,10 @@ private:
     FXEndWatchdog watchdog;
     const char* argv0;
     FXSaverSession session;
-    FXDesktopSetting desktop;
+    FXPowerSupplyWatch power;
+    FXMonitorMode monitorMode = FXMonitorMode::each;
+    bool monitorModeGiven = false;
+    uint32_t primary = 0; // the global of the output with the show, primary only
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     wl_compositor* compositor = nullptr;
@@ -88,10 +105,15 @@ private:
     void SeatCapabilities(uint32_t caps);
     void Input(const FXSaverInput& in);
     Output* OutputOf(const void* surface);
+    // Under primary: whether o is covered black rather than given a show.
+    bool Blacked(const Output* o) const;
+    // The event loop's other work: gone and new outputs, the power supply.
+    void Tend();
 
     End Show();
     void Capture(Output* o);
     void Cover(Output* o);
+    void CoverBlack(Output* o, int width, int height);
     void Uncover(Output* o);
     void Tidy();
     // Ends every show; false when one is stuck in its frame.

@@ -1,7 +1,6 @@
 #include "platform/x11/FXX11PowerWatch.h"
 
 #include "base/fxTrace.h"
-#include "platform/posix/fxPowerSupply.h"
 #include "render/FXFramePacer.h"
 
 #include <X11/Xmd.h>
@@ -23,15 +22,16 @@ void FXX11PowerWatch::Create(Display* d, FXFramePacer* p)
     display = d;
     pacer = p;
     dpms = localHasDpms(d);
-    supplies = fxPowerSupplyRoot();
-    nextDisplay = nextSupply = 0;
-    trc("display state: %s; power supplies: %s\n", dpms ? "DPMS" : "no DPMS, always on", supplies.c_str());
+    supply.Create(p);
+    nextDisplay = 0;
+    trc("display state: %s; power supplies: %s\n", dpms ? "DPMS" : "no DPMS, always on", supply.Folder().c_str());
 }
 
 void FXX11PowerWatch::Destroy()
 {
     if (pacer)
         pacer->SetDisplayOn(true);
+    supply.Destroy();
     display = nullptr;
     pacer = nullptr;
 }
@@ -55,13 +55,5 @@ void FXX11PowerWatch::Poll(double now)
         nextDisplay = now + kDisplaySeconds;
         pacer->SetDisplayOn(DisplayOn(display));
     }
-    if (now >= nextSupply) {
-        bool first = nextSupply == 0;
-        nextSupply = now + kSupplySeconds;
-        bool battery = fxOnBattery(supplies);
-        if (first || battery != pacer->OnBattery())
-            trc("power: %s, at most %d frames a second (0: no limit)\n", battery ? "battery" : "mains",
-                battery ? pacer->BatteryFps() : pacer->MainsFps());
-        pacer->SetOnBattery(battery);
-    }
+    supply.Poll(now);
 }

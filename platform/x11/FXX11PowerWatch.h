@@ -8,18 +8,17 @@
 // saver then draws throughout (Xvfb and Xorg's dummy driver have no DPMS).
 #pragma once
 
-#include <X11/Xlib.h>
+#include "platform/posix/FXPowerSupplyWatch.h"
 
-#include <string>
+#include <X11/Xlib.h>
 
 class FXFramePacer;
 
 class FXX11PowerWatch {
 public:
-    // How often each is asked: a DPMS query is a round trip to the server,
-    // the supplies a few file reads.
+    // How often the display is asked: a DPMS query is a round trip to the
+    // server.
     static constexpr double kDisplaySeconds = 0.5;
-    static constexpr double kSupplySeconds = 5.0;
 
     FXX11PowerWatch() = default;
     ~FXX11PowerWatch() { Destroy(); }
@@ -40,6 +39,6 @@ private:
     Display* display = nullptr;
     FXFramePacer* pacer = nullptr;
     bool dpms = false;
-    std::string supplies;
-    double nextDisplay = 0, nextSupply = 0;
+    FXPowerSupplyWatch supply;
+    double nextDisplay = 0;
 };

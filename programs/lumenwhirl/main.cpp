@@ -34,7 +34,8 @@ const char* const kSaverHelp =
     "  -window-id ID, --window-id ID\n"
     "                      as a hack into the window ID\n"
     "  --monitors each|span|primary\n"
-    "                      full screen and as a hack: a show on each monitor\n"
+    "                      full screen, as a hack and on Wayland (where span is\n"
+    "                      each): a show on each monitor\n"
     "                      with its own part of the desktop (the default), one\n"
     "                      show over all of them, or one on the primary monitor\n"
     "                      and the others black; wins over the key monitors of\n"
@@ -60,7 +61,8 @@ const char* const kSaverHelp =
     "                      rules; the default with WAYLAND_DISPLAY and no DISPLAY\n"
     "  --wayland --idle SECONDS\n"
     "                      waits until the seat has been idle that long, shows\n"
-    "                      until input, and waits again\n"
+    "                      until input, and waits again; both take --monitors,\n"
+    "                      --desktop, --max-fps and --battery-fps\n"
 #endif
     "\n";
 
@@ -91,120 +93,146 @@ void localConfigFps(const char* key, int* fps)
                      fxSaverConfigFile().c_str(), text.c_str(), static_cast<int>(FXFramePacer::kMaxFps), *fps);
 }
 
-} // namespace
-
-#ifdef LW_HAVE_WAYLAND
-// --wayland [--idle SECONDS], or nothing but -s with WAYLAND_DISPLAY and no
-// DISPLAY: the Wayland saver's status; -1 when the switches are not its.
-int localWayland(int argc, char** argv)
-{
-    bool wayland = false, idle = false;
-    double seconds = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--wayland") == 0) {
-            wayland = true;
-        } else if (std::strcmp(argv[i], "--idle") == 0) {
-            char* end = nullptr;
-            seconds = i + 1 < argc ? std::strtod(argv[++i], &end) : 0;
-            if (!end || *end != '\0' || !(seconds > 0 && seconds < 86400))
-                return fxUsageError("--idle needs a number of seconds above 0", kUsage);
-            idle = true;
-        } else if (std::strcmp(argv[i], "-s") != 0 && std::strcmp(argv[i], "/s") != 0) {
-            return -1;
-        }
-    }
-    const char* wl = std::getenv("WAYLAND_DISPLAY");
-    const char* x = std::getenv("DISPLAY");
-    if (!wayland && !(wl && *wl && !(x && *x)))
-        return -1;
-    if (idle && !wayland)
-        return -1;
-    FXWaylandSaver saver(argv[0]);
-    return idle ? saver.RunIdle(seconds) : saver.Run();
-}
-#endif
-
-// The saver's switches; -1 when they are not the saver's.
-int localSaver(int argc, char** argv)
-{
-    FXX11Saver saver(argv[0]);
-    for (int i = 0; i < argc; ++i)
-        if (std::strstr(argv[i], "register_scrsaver"))
-            return saver.Install();
+// The saver's switches, for the X11 and the Wayland saver alike.
+struct LocalOptions {
     FXX11Saver::Mode mode = FXX11Saver::kWindow;
     unsigned long target = 0;
     bool hack = false;
+    bool settings = false; // -c
+    bool monitorsGiven = false;
+    FXMonitorMode monitors = FXMonitorMode::each;
+    bool desktopGiven = false;
+    FXDesktopSetting desktop;
     int mainsFps = -1, batteryFps = -1; // -1: the configuration's
+    bool wayland = false;
+    double idleSeconds = 0; // 0: no --idle
+};
+
+// 0 when every switch is the saver's, -1 when one is not, else the status
+// of a usage error.
+int localParse(int argc, char** argv, LocalOptions* o)
+{
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
         if (a == "-s" || a == "/s" || a == "-S" || a == "/S") {
-            mode = FXX11Saver::kFullScreen;
+            o->mode = FXX11Saver::kFullScreen;
         } else if ((a == "-p" || a == "/p" || a == "-P" || a == "/P") && hasValue) {
-            mode = FXX11Saver::kPreview;
-            if (!localWindowId(argv[++i], &target))
+            o->mode = FXX11Saver::kPreview;
+            if (!localWindowId(argv[++i], &o->target))
                 return fxUsageError("-p needs the id of the parent window", kUsage);
         } else if (a == "-c" || a == "/c" || a == "-C" || a == "/C") {
-            std::printf("Lumenwhirl has no settings.\n");
-            return 0;
+            o->settings = true;
         } else if (a == "-monitors" || a == "--monitors") {
             // Strict: one of the words, as it is, nothing around it.
-            FXMonitorMode monitors = FXMonitorMode::each;
             std::string why;
             const char* v = hasValue ? argv[++i] : "";
             bool blank = !*v;
             for (const char* c = v; *c; ++c)
                 blank = blank || std::isspace(static_cast<unsigned char>(*c));
-            if (blank || !fxParseMonitorMode(v, &monitors, &why))
+            if (blank || !fxParseMonitorMode(v, &o->monitors, &why))
                 return fxUsageError("--monitors needs each, span or primary", kUsage);
-            saver.SetMonitorMode(monitors);
+            o->monitorsGiven = true;
         } else if (a == "-root" || a == "--root") {
-            hack = true;
+            o->hack = true;
         } else if (a == "--desktop" || a == "-desktop") {
             std::string why;
             if (!hasValue)
                 return fxUsageError("--desktop needs capture, none or \"picture FILE\"", kUsage);
-            if (!fxParseDesktopSetting(argv[++i], &saver.desktop, &why))
+            if (!fxParseDesktopSetting(argv[++i], &o->desktop, &why))
                 return fxUsageError(("--" + why).c_str(), kUsage);
             // Named before the show moves the current directory.
             std::error_code ec;
-            if (saver.desktop.source == FXDesktopSource::picture)
-                saver.desktop.file = std::filesystem::absolute(saver.desktop.file, ec).string();
-            saver.desktopGiven = true;
+            if (o->desktop.source == FXDesktopSource::picture)
+                o->desktop.file = std::filesystem::absolute(o->desktop.file, ec).string();
+            o->desktopGiven = true;
         } else if ((a == "-window-id" || a == "--window-id") && hasValue) {
-            hack = true;
-            if (!localWindowId(argv[++i], &target))
+            o->hack = true;
+            if (!localWindowId(argv[++i], &o->target))
                 return fxUsageError("-window-id needs the id of a window", kUsage);
         } else if ((a == "--max-fps" || a == "--battery-fps") && hasValue) {
-            int& fps = a == "--max-fps" ? mainsFps : batteryFps;
+            int& fps = a == "--max-fps" ? o->mainsFps : o->batteryFps;
             if (!FXFramePacer::ParseFps(argv[++i], &fps))
                 return fxUsageError(a == "--max-fps" ? "--max-fps needs whole frames a second, 0 (no limit) to 1000"
                                                      : "--battery-fps needs whole frames a second, 0 (no limit) to 1000",
                                     kUsage);
+#ifdef LW_HAVE_WAYLAND
+        } else if (a == "--wayland") {
+            o->wayland = true;
+        } else if (a == "--idle") {
+            char* end = nullptr;
+            o->idleSeconds = hasValue ? std::strtod(argv[++i], &end) : 0;
+            if (!end || *end != '\0' || !(o->idleSeconds > 0 && o->idleSeconds < 86400))
+                return fxUsageError("--idle needs a number of seconds above 0", kUsage);
+#endif
         } else {
             return -1;
         }
     }
-    if (hack && !target)
-        if (const char* env = std::getenv("XSCREENSAVER_WINDOW"))
-            if (*env && !localWindowId(env, &target))
-                return fxUsageError("XSCREENSAVER_WINDOW is not the id of a window", kUsage);
-    if (hack)
-        mode = FXX11Saver::kHack;
+    return 0;
+}
+
+// The frame caps and the display-off pause: the command line's, else the
+// configuration file's.
+void localSetPacing(const LocalOptions& o)
+{
     int configMains = 0, configBattery = FXFramePacer::kBatteryFpsDefault;
-    if (mainsFps < 0)
+    if (o.mainsFps < 0)
         localConfigFps("max_fps", &configMains);
-    if (batteryFps < 0)
+    if (o.batteryFps < 0)
         localConfigFps("battery_fps", &configBattery);
-    fxFramePacer().SetCaps(mainsFps < 0 ? configMains : mainsFps, batteryFps < 0 ? configBattery : batteryFps);
+    fxFramePacer().SetCaps(o.mainsFps < 0 ? configMains : o.mainsFps, o.batteryFps < 0 ? configBattery : o.batteryFps);
     std::string text;
     bool pause = true;
     if (fxSaverConfigValue("pause_when_display_off", &text) && !FXFramePacer::ParseSwitch(text.c_str(), &pause))
         std::fprintf(stderr, "lumenwhirl: pause_when_display_off in %s is \"%s\", not 0 or 1; it stays 1\n",
                      fxSaverConfigFile().c_str(), text.c_str());
     fxFramePacer().SetPauseWhenOff(pause);
-    return saver.Run(mode, target);
 }
+
+// The saver the switches ask for: its exit status.
+int localSaver(const LocalOptions& o, const char* argv0)
+{
+    if (o.settings) {
+        std::printf("Lumenwhirl has no settings.\n");
+        return 0;
+    }
+    bool covering = !o.hack && o.mode != FXX11Saver::kPreview;
+#ifdef LW_HAVE_WAYLAND
+    // Nothing but a full screen on a Wayland session without X: Wayland's.
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    const char* x = std::getenv("DISPLAY");
+    bool wayland = o.wayland || (covering && wl && *wl && !(x && *x));
+    if (wayland && !covering)
+        return fxUsageError("--wayland covers every output: not with -p, -root or -window-id", kUsage);
+    if (o.idleSeconds > 0 && !wayland)
+        return fxUsageError("--idle is the Wayland saver's: with --wayland", kUsage);
+    if (wayland) {
+        localSetPacing(o);
+        FXWaylandSaver saver(argv0);
+        if (o.monitorsGiven)
+            saver.SetMonitorMode(o.monitors);
+        saver.desktop = o.desktop;
+        saver.desktopGiven = o.desktopGiven;
+        return o.idleSeconds > 0 ? saver.RunIdle(o.idleSeconds) : saver.Run();
+    }
+#endif
+    (void)covering;
+    FXX11Saver saver(argv0);
+    if (o.monitorsGiven)
+        saver.SetMonitorMode(o.monitors);
+    saver.desktop = o.desktop;
+    saver.desktopGiven = o.desktopGiven;
+    unsigned long target = o.target;
+    if (o.hack && !target)
+        if (const char* env = std::getenv("XSCREENSAVER_WINDOW"))
+            if (*env && !localWindowId(env, &target))
+                return fxUsageError("XSCREENSAVER_WINDOW is not the id of a window", kUsage);
+    localSetPacing(o);
+    return saver.Run(o.hack ? FXX11Saver::kHack : o.mode, target);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -213,20 +241,22 @@ int main(int argc, char** argv)
         recording = recording || std::strcmp(argv[i], "--record") == 0 || std::strcmp(argv[i], "--help") == 0 ||
                     std::strcmp(argv[i], "-h") == 0;
     if (!recording) {
-#ifdef LW_HAVE_WAYLAND
-        int wayland = localWayland(argc, argv);
-        if (wayland >= 0)
-            return wayland;
-#endif
-        int status = localSaver(argc, argv);
-        if (status >= 0)
-            return status;
+        for (int i = 0; i < argc; ++i)
+            if (std::strstr(argv[i], "register_scrsaver"))
+                return FXX11Saver(argv[0]).Install();
+        LocalOptions options;
+        int parsed = localParse(argc, argv, &options);
+        if (parsed > 0)
+            return parsed;
+        if (parsed == 0)
+            return localSaver(options, argv[0]);
     }
     std::string help = std::string("usage: lumenwhirl [-s | -p ID | -c | -root | -window-id ID]\n"
                                    "                  [--monitors each|span|primary] [--desktop capture|none|\"picture FILE\"]\n"
                                    "                  [--max-fps N] [--battery-fps N]\n"
 #ifdef LW_HAVE_WAYLAND
-                                   "       lumenwhirl --wayland [--idle SECONDS]\n"
+                                   "       lumenwhirl --wayland [--idle SECONDS] [--monitors ...] [--desktop ...]\n"
+                                   "                  [--max-fps N] [--battery-fps N]\n"
 #endif
                                    "       ") +
                        kRecordUsage + kSaverHelp + kRecordHelp;

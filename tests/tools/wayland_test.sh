@@ -7,7 +7,8 @@
 # covers it again when it comes back; a key ends it at once, the pointer
 # and a button only after the grace, the wheel never, with status 0 and
 # nothing left behind; --idle waits for the seat to be idle, starts, ends on
-# a key and starts again; the compositor's going ends it within 2 s with
+# a key and starts again; the command line's settings apply (primary,
+# desktop none, a cap); the compositor's going ends it within 2 s with
 # status 1. On weston, which has no layer shell, it says so and fails.
 # sway refuses to run as root, so as root everything runs as the system
 # user lwwayland, made for the test and removed after it. Every process is
@@ -315,6 +316,24 @@ if up "a button"; then
     alive "$saver" || fail "a move of 2 pixels ended the saver"
     cursor press button1; cursor release button1
     ends_cleanly "a button after the grace"
+fi
+
+# The settings of the command line: --monitors primary puts the show on
+# the output at the origin and the other black, --desktop none leaves the
+# desktop unread (the built-in picture, not the blocks), --max-fps is the
+# cap in force.
+saver --monitors primary --desktop none --max-fps 7
+if up "the settings" && shown "the settings"; then
+    sleep 1
+    shot p1 HEADLESS-1 && shot p2 HEADLESS-2
+    [ "$(convert "$work/out/p2.png" -format '%[fx:int(255*maxima)]' info:)" -eq 0 ] ||
+        fail "--monitors primary: HEADLESS-2 is not black"
+    [ "$(brightness "$work/out/p1.png")" -gt 0 ] && [ "$(blocks "$work/out/p1.png")" != RGBY ] ||
+        fail "--desktop none: HEADLESS-1 shows $(blocks "$work/out/p1.png"), not the built-in picture"
+    grep -q "at most 7 frames a second" "$work/data/lwhirl.log" || fail "--max-fps 7 is not the cap in force"
+    grep -q "desktop setting is none" "$work/data/lwhirl.log" || fail "--desktop none: no trace line says so"
+    key
+    ends_cleanly "a key with the settings"
 fi
 
 # --idle 2: no show while the seat is busy (its trace log opens with the

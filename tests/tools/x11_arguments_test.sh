@@ -38,6 +38,13 @@ expect 2 "-p needs" -p -5
 expect 2 "--monitors needs" -s --monitors both
 expect 2 "--monitors needs" -s --monitors " span"
 expect 2 "--monitors needs" -s --monitors
+# The Wayland saver takes the same switches, and refuses those it cannot
+# serve rather than running as the X11 saver.
+if "$lumenwhirl" --help 2>&1 | grep -q -- --wayland; then
+    expect 2 "--idle is the Wayland saver's" -s --idle 2
+    expect 2 "--wayland covers every output" --wayland -root
+    expect 2 "--max-fps needs" --wayland --max-fps 5x
+fi
 for size in 64x48junk 64x48x2 x48 64x 64X48 " 64x48" 99999999999x48 8x48; do
     expect 2 "--size needs" --record "$work/out" --frames 1 --size "$size"
 done
