@@ -138,10 +138,11 @@ thread_use() {
 }
 ms() { echo $(($(date +%s%N) / 1000000)); }
 cursor() { run swaymsg -q seat - cursor "$@"; }
-# saver [ARG...]: lumenwhirl --wayland ARG... as the test user; saver is its id.
+# saver [ARG...]: lumenwhirl --wayland ARG... as the test user, with the
+# environment LW_SAVER_ENV (VAR=VALUE) when set; saver is its id.
 saver() {
     rm -f "$work/data/lwhirl.log"
-    start saver "$lumenwhirl" --wayland "$@"
+    start saver env ${LW_SAVER_ENV:-} "$lumenwhirl" --wayland "$@"
     saver=$pid saver_wrapper=$wrapper
 }
 # ends_cleanly WHAT: the saver ended within a second, status 0, nothing left.
@@ -285,7 +286,9 @@ fi
 # Within the grace the pointer and a button are dropped; after it the
 # wheel is too, and the pointer is not. On a machine so busy that the
 # first frames come after most of the grace, the first part cannot be told.
-saver
+# Headless sway draws no cursor, so the protocol log tells that the saver
+# takes it away whenever the pointer enters one of its surfaces.
+LW_SAVER_ENV=WAYLAND_DEBUG=client saver
 if up "the pointer" && shown "the pointer"; then
     cursor move 40 40
     cursor press button1; cursor release button1
@@ -304,6 +307,10 @@ if up "the pointer" && shown "the pointer"; then
         cursor move 40 40
         ends_cleanly "the pointer after the grace"
     fi
+    enters=$(grep -c 'wl_pointer@[0-9]*\.enter(' "$work/saver.log")
+    hides=$(grep -c 'wl_pointer@[0-9]*\.set_cursor([0-9]*, nil, 0, 0)' "$work/saver.log")
+    [ "$enters" -gt 0 ] && [ "$hides" -ge "$enters" ] ||
+        fail "the cursor: the pointer entered the saver's surfaces $enters times, the cursor was hidden $hides times"
 fi
 
 # After the grace a move within the pointer's tolerance is nothing, a
