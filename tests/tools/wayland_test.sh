@@ -275,13 +275,18 @@ fi
 wait_until 10 desktop || fail "the desktop did not come back after the show"
 grep -q "#ERROR" "$work/data/lwhirl.log" 2> /dev/null && fail "errors in the trace log: $(grep -m3 '#ERROR' "$work/data/lwhirl.log")"
 
-# A key within the grace ends it at once.
+# A key within the grace ends it at once. An output at scale 2 gets a show
+# in its physical pixels, twice its logical size.
+run swaymsg -q output HEADLESS-1 scale 2
 saver
 # The surfaces map, and take the keyboard, with their first frames.
 if up "a key" && shown "a key"; then
+    grep -q "HEADLESS-1: a show of 320 x 240 pixels at 0, 0, scale 2" "$work/data/lwhirl.log" ||
+        fail "scale 2: $(grep -m1 'HEADLESS-1: a show' "$work/data/lwhirl.log")"
     key
     ends_cleanly "a key within the grace"
 fi
+run swaymsg -q output HEADLESS-1 scale 1
 
 # Within the grace the pointer and a button are dropped; after it the
 # wheel is too, and the pointer is not. On a machine so busy that the
