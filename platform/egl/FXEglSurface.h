@@ -9,6 +9,40 @@
 
 #include <EGL/egl.h>
 
+// A desktop GL config for surfaceType (EGL_PBUFFER_BIT, EGL_WINDOW_BIT)
+// with f's colour and depth. Stencil is a minimum in EGL: f's bits, then 8,
+// then none. opaque: a config without alpha where one is offered (a window
+// with alpha lets the compositor blend what lies behind through it);
+// otherwise 8 bits of alpha.
+inline bool fxEglChooseConfig(EGLDisplay d, const FXGLPixelFormat& f, EGLint surfaceType, bool opaque,
+                              EGLConfig* config)
+{
+    const int channel = f.colorBits >= 24 ? 8 : 5;
+    const int stencils[] = {f.stencilBits, 8, 0};
+    for (int stencil : stencils) {
+        if (stencil > f.stencilBits)
+            continue;
+        const EGLint attributes[] = {EGL_SURFACE_TYPE, surfaceType, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE, channel, EGL_GREEN_SIZE, channel, EGL_BLUE_SIZE, channel,
+                                     EGL_ALPHA_SIZE, opaque ? 0 : 8, EGL_DEPTH_SIZE, f.depthBits,
+                                     EGL_STENCIL_SIZE, stencil, EGL_NONE};
+        EGLConfig found[64];
+        EGLint n = 0;
+        if (!eglChooseConfig(d, attributes, found, opaque ? 64 : 1, &n) || n <= 0)
+            continue;
+        *config = found[0];
+        for (EGLint i = 0; opaque && i < n; ++i) {
+            EGLint alpha = 1;
+            if (eglGetConfigAttrib(d, found[i], EGL_ALPHA_SIZE, &alpha) && alpha == 0) {
+                *config = found[i];
+                break;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
 class FXEglSurface : public PGLSurface {
 public:
     FXEglSurface(EGLDisplay d, EGLConfig c, EGLSurface s) : display(d), config(c), surface(s) {}

@@ -2,8 +2,6 @@
 
 #include "platform/egl/FXEglSurface.h"
 
-#include "base/FXRect.h"
-
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -36,26 +34,6 @@ EGLDisplay localOpenDisplay()
     return d;
 }
 
-// Stencil is a minimum in EGL: ask for the 16 bits the device wants, then
-// settle for what is offered.
-bool localChooseConfig(EGLDisplay d, const FXGLPixelFormat& f, EGLConfig* config)
-{
-    const int channel = f.colorBits >= 24 ? 8 : 5;
-    const int stencils[] = {f.stencilBits, 8, 0};
-    for (int stencil : stencils) {
-        if (stencil > f.stencilBits)
-            continue;
-        const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                     EGL_RED_SIZE, channel, EGL_GREEN_SIZE, channel, EGL_BLUE_SIZE, channel,
-                                     EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, f.depthBits, EGL_STENCIL_SIZE, stencil,
-                                     EGL_NONE};
-        EGLint n = 0;
-        if (eglChooseConfig(d, attributes, config, 1, &n) && n > 0)
-            return true;
-    }
-    return false;
-}
-
 class FXEglWindowSurface : public FXEglSurface {
 public:
     using FXEglSurface::FXEglSurface;
@@ -67,20 +45,6 @@ public:
 
 } // namespace
 
-FXEglWindow::~FXEglWindow() {}
-
-void FXEglWindow::GetClientSize(int* w, int* h)
-{
-    *w = width;
-    *h = height;
-}
-
-void FXEglWindow::GetScreenSize(int* w, int* h)
-{
-    *w = width;
-    *h = height;
-}
-
 PGLSurface* FXEglWindow::CreateSurface(const FXGLPixelFormat& format)
 {
     if (width <= 0 || height <= 0)
@@ -90,7 +54,7 @@ PGLSurface* FXEglWindow::CreateSurface(const FXGLPixelFormat& format)
         return nullptr;
     EGLConfig config;
     EGLSurface s = EGL_NO_SURFACE;
-    if (localChooseConfig(d, format, &config)) {
+    if (fxEglChooseConfig(d, format, EGL_PBUFFER_BIT, false, &config)) {
         const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
         s = eglCreatePbufferSurface(d, config, size);
     }
@@ -98,20 +62,3 @@ PGLSurface* FXEglWindow::CreateSurface(const FXGLPixelFormat& format)
         return nullptr;
     return new FXEglWindowSurface(d, config, s);
 }
-
-void FXEglWindow::ReleaseSurface(PGLSurface* surface)
-{
-    delete surface;
-}
-
-void FXEglWindow::GetRectInParent(FXRect* rect)
-{
-    rect->Set(0, 0, width, height);
-}
-
-void* FXEglWindow::SetParent(void*)
-{
-    return nullptr;
-}
-
-void FXEglWindow::Move(int, int, int, int) {}

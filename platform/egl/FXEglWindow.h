@@ -3,21 +3,11 @@
 // the default display otherwise), desktop GL with the compatibility profile.
 #pragma once
 
-#include "sys/PGLWindow.h"
+#include "platform/egl/FXEglFixedWindow.h"
 
-class FXEglWindow : public PGLWindow {
+class FXEglWindow : public FXEglFixedWindow {
 public:
-    FXEglWindow(int width, int height) : width(width), height(height) {}
-    ~FXEglWindow() override;
+    FXEglWindow(int width, int height) : FXEglFixedWindow(width, height) {}
 
-    void GetClientSize(int* w, int* h) override;
-    void GetScreenSize(int* w, int* h) override;
     PGLSurface* CreateSurface(const FXGLPixelFormat& format) override;
-    void ReleaseSurface(PGLSurface* surface) override;
-    void GetRectInParent(FXRect* rect) override;
-    void* SetParent(void* parent) override;
-    void Move(int left, int top, int w, int h) override;
-
-private:
-    int width, height;
 };

@@ -1,6 +1,5 @@
 #include "platform/wayland/FXWaylandWindow.h"
 
-#include "base/FXRect.h"
 #include "base/fxTrace.h"
 #include "platform/egl/FXEglSurface.h"
 #include "platform/wayland/fxWlDispatch.h"
@@ -43,35 +42,6 @@ EGLDisplay localOpenDisplay(wl_display* connection)
     localDisplay = d;
     localConnection = connection;
     return d;
-}
-
-// An opaque config: one with alpha would let the compositor blend the
-// desktop through wherever the show's alpha is below 1.
-bool localChooseConfig(EGLDisplay d, const FXGLPixelFormat& f, EGLConfig* config)
-{
-    const int channel = f.colorBits >= 24 ? 8 : 5;
-    const int stencils[] = {f.stencilBits, 8, 0};
-    for (int stencil : stencils) {
-        if (stencil > f.stencilBits)
-            continue;
-        const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                     EGL_RED_SIZE, channel, EGL_GREEN_SIZE, channel, EGL_BLUE_SIZE, channel,
-                                     EGL_DEPTH_SIZE, f.depthBits, EGL_STENCIL_SIZE, stencil, EGL_NONE};
-        EGLConfig found[64];
-        EGLint n = 0;
-        if (!eglChooseConfig(d, attributes, found, 64, &n) || n <= 0)
-            continue;
-        for (EGLint i = 0; i < n; ++i) {
-            EGLint alpha = 1;
-            if (eglGetConfigAttrib(d, found[i], EGL_ALPHA_SIZE, &alpha) && alpha == 0) {
-                *config = found[i];
-                return true;
-            }
-        }
-        *config = found[0];
-        return true;
-    }
-    return false;
 }
 
 class FXWaylandSurface : public FXEglSurface {
@@ -184,25 +154,13 @@ void FXWaylandWindow::Destroy()
     width = height = 0;
 }
 
-void FXWaylandWindow::GetClientSize(int* w, int* h)
-{
-    *w = width;
-    *h = height;
-}
-
-void FXWaylandWindow::GetScreenSize(int* w, int* h)
-{
-    *w = width;
-    *h = height;
-}
-
 PGLSurface* FXWaylandWindow::CreateSurface(const FXGLPixelFormat& format)
 {
     if (!egl)
         return nullptr;
     EGLDisplay d = localOpenDisplay(display);
     EGLConfig config;
-    if (d == EGL_NO_DISPLAY || !localChooseConfig(d, format, &config))
+    if (d == EGL_NO_DISPLAY || !fxEglChooseConfig(d, format, EGL_WINDOW_BIT, true, &config))
         return nullptr;
     EGLSurface s = eglCreateWindowSurface(d, config, reinterpret_cast<EGLNativeWindowType>(egl), nullptr);
     if (s == EGL_NO_SURFACE) {
@@ -211,20 +169,3 @@ PGLSurface* FXWaylandWindow::CreateSurface(const FXGLPixelFormat& format)
     }
     return new FXWaylandSurface(this, display, surface, d, config, s);
 }
-
-void FXWaylandWindow::ReleaseSurface(PGLSurface* s)
-{
-    delete s;
-}
-
-void FXWaylandWindow::GetRectInParent(FXRect* rect)
-{
-    rect->Set(0, 0, width, height);
-}
-
-void* FXWaylandWindow::SetParent(void*)
-{
-    return nullptr;
-}
-
-void FXWaylandWindow::Move(int, int, int, int) {}

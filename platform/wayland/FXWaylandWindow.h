@@ -7,7 +7,7 @@
 // Abandon wakes it at once, so it never blocks a stop.
 #pragma once
 
-#include "sys/PGLWindow.h"
+#include "platform/egl/FXEglFixedWindow.h"
 
 #include <atomic>
 
@@ -15,9 +15,9 @@ struct wl_display;
 struct wl_surface;
 struct wl_egl_window;
 
-class FXWaylandWindow : public PGLWindow {
+class FXWaylandWindow : public FXEglFixedWindow {
 public:
-    FXWaylandWindow() = default;
+    FXWaylandWindow() : FXEglFixedWindow(0, 0) {}
     ~FXWaylandWindow() override { Destroy(); }
     FXWaylandWindow(const FXWaylandWindow&) = delete;
     FXWaylandWindow& operator=(const FXWaylandWindow&) = delete;
@@ -35,19 +35,12 @@ public:
     // connection.
     int WakeFd() const { return wake; }
 
-    void GetClientSize(int* w, int* h) override;
-    void GetScreenSize(int* w, int* h) override;
     PGLSurface* CreateSurface(const FXGLPixelFormat& format) override;
-    void ReleaseSurface(PGLSurface* surface) override;
-    void GetRectInParent(FXRect* rect) override;
-    void* SetParent(void* parent) override;
-    void Move(int left, int top, int w, int h) override;
 
 private:
     wl_display* display = nullptr;
     wl_surface* surface = nullptr;
     wl_egl_window* egl = nullptr;
-    int width = 0, height = 0;
     int wake = -1; // an eventfd
     std::atomic<bool> abandoned{false};
 };
